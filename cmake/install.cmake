@@ -1,0 +1,2 @@
+include(GNUInstallDirs)
+install(TARGETS kolbex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

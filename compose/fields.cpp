@@ -1,0 +1,114 @@
+#include "compose/fields.h"
+
+#include <cstring>
+
+#include "compose/fold.h"
+#include "compose/scanner.h"
+
+namespace {
+
+// How often a field is formatted again with the room the service asked for:
+// the clock is read anew by each call, so the size may change once more.
+constexpr int FormatAttempts = 3;
+
+bool ReservePicture(RunState *state, std::size_t bytes)
+{
+    if (bytes <= state->pictureCapacity)
+        return true;
+    std::size_t capacity = bytes < 64 ? 64 : bytes;
+    void *block = state->picture ? HeapReAlloc(state->heap, 0, state->picture, capacity)
+                                 : HeapAlloc(state->heap, 0, capacity);
+    if (!block) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    state->picture = static_cast<char *>(block);
+    state->pictureCapacity = capacity;
+    return true;
+}
+
+void Substitute(char *picture, char from, char to)
+{
+    for (char *p = picture; (p = std::strchr(p, from)) != nullptr; p++)
+        *p = to;
+}
+
+int CallService(FieldKind kind, const char *picture, char *destination, int capacity)
+{
+    if (kind == Time)
+        return GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, destination, capacity);
+    return GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, destination, capacity);
+}
+
+// Formats into the line at writePos and returns the count with the NUL, or
+// 0 when the service refuses. An expansion too long for FieldCapacity is
+// formatted again with the room the service says it needs.
+int FormatField(RunState *state, FieldKind kind)
+{
+    int capacity = FieldCapacity;
+    for (int attempt = 0; attempt < FormatAttempts; attempt++) {
+        if (!ReserveLine(state, static_cast<std::size_t>(capacity)))
+            return 0;
+        int count = CallService(kind, state->picture, state->writePos, capacity);
+        if (count > 0 && count <= capacity)
+            return count;
+        int needed = CallService(kind, state->picture, nullptr, 0);
+        if (needed <= 0)
+            return 0;
+        if (needed > capacity)
+            capacity = needed;
+    }
+    return 0;
+}
+
+} // namespace
+
+void FieldRule(RunState *state)
+{
+    TakePrefix(state, 5);
+    state->fieldKind = NoField;
+    if (std::strcmp(state->prefix, "DATE:") == 0)
+        state->fieldKind = Date;
+    else if (std::strcmp(state->prefix, "TIME:") == 0)
+        state->fieldKind = Time;
+
+    if (state->fieldKind == NoField) {
+        state->pending = '[';
+        if (*state->cursor == '[')
+            state->cursor++;
+        return;
+    }
+    state->cursor += 5;
+    ExpandField(state, static_cast<FieldKind>(state->fieldKind));
+}
+
+void ExpandField(RunState *state, FieldKind kind)
+{
+    const char *start = state->cursor;
+    while (*state->cursor && *state->cursor != ']')
+        state->cursor++;
+    std::size_t length = static_cast<std::size_t>(state->cursor - start);
+    if (*state->cursor == ']')
+        state->cursor++;
+    if (!ReservePicture(state, length + 1))
+        return;
+
+    char *picture = state->picture;
+    for (std::size_t i = 0; i < length; i++)
+        picture[i] = static_cast<char>(FoldLower(static_cast<unsigned char>(start[i])));
+    picture[length] = '\0';
+
+    // Letters are restored everywhere, quoted literal text included.
+    if (kind == Date)
+        Substitute(picture, 'm', 'M');
+    else if (!std::strchr(picture, 't'))
+        Substitute(picture, 'h', 'H');
+
+    int count = FormatField(state, kind);
+    if (count <= 0)
+        return;
+    DWORD expansion = static_cast<DWORD>(count - 1);
+    if (state->oemMode)
+        CharToOemBuffA(state->writePos, state->writePos, expansion);
+    state->writePos += expansion;
+}

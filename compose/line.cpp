@@ -1,0 +1,52 @@
+#include <cstring>
+
+#include "compose/state.h"
+
+bool CreateOutputLine(RunState *state)
+{
+    char *line = static_cast<char *>(HeapAlloc(state->heap, HEAP_ZERO_MEMORY, OutputLineCapacity));
+    if (!line) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    state->outputStart = line;
+    state->writePos = line;
+    state->lineLimit = line + OutputLineCapacity - 1;
+    return true;
+}
+
+void ReleaseOutputLine(RunState *state)
+{
+    if (state->outputStart)
+        HeapFree(state->heap, 0, state->outputStart);
+    if (state->picture)
+        HeapFree(state->heap, 0, state->picture);
+    state->outputStart = state->writePos = state->lineLimit = nullptr;
+    state->picture = nullptr;
+    state->pictureCapacity = 0;
+}
+
+bool ReserveLine(RunState *state, std::size_t bytes)
+{
+    std::size_t used = LineLength(state);
+    std::size_t capacity = static_cast<std::size_t>(state->lineLimit - state->outputStart) + 1;
+    if (used + bytes < capacity)
+        return true;
+    if (state->outOfMemory || bytes > MaxLineCapacity - used - 1) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    std::size_t needed = used + bytes + 1;
+    std::size_t grown = capacity < MaxLineCapacity / 2 ? capacity * 2 : MaxLineCapacity;
+    if (grown < needed)
+        grown = needed;
+    char *line = static_cast<char *>(HeapReAlloc(state->heap, 0, state->outputStart, grown));
+    if (!line) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    state->outputStart = line;
+    state->writePos = line + used;
+    state->lineLimit = line + grown - 1;
+    return true;
+}

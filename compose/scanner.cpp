@@ -1,0 +1,116 @@
+#include "compose/scanner.h"
+
+#include <cstring>
+
+#include "compose/fields.h"
+#include "compose/fold.h"
+
+namespace {
+
+bool IsDigit(char byte)
+{
+    return byte >= '0' && byte <= '9';
+}
+
+// "@nn": pads with spaces up to nn bytes, never shortens. The number wraps
+// as a 32-bit signed value, so a wrapped negative target pads nothing.
+void PositionMark(RunState *state)
+{
+    std::uint32_t target = 0;
+    while (IsDigit(*state->cursor)) {
+        target = target * 10 + static_cast<std::uint32_t>(*state->cursor - '0');
+        state->cursor++;
+    }
+    state->padTarget = static_cast<std::int32_t>(target);
+    if (state->padTarget == 0) {
+        state->pending = '@';
+        return;
+    }
+    std::int32_t goal = state->padTarget < MaxPadTarget ? state->padTarget : MaxPadTarget;
+    std::int32_t length = static_cast<std::int32_t>(LineLength(state));
+    if (goal <= length)
+        return;
+    std::size_t pad = static_cast<std::size_t>(goal - length);
+    if (!ReserveLine(state, pad))
+        return;
+    std::memset(state->writePos, ' ', pad);
+    state->writePos += pad;
+}
+
+void SingleQuote(RunState *state)
+{
+    if (*state->cursor == '\'') {
+        state->pending = '"';
+        state->cursor++;
+    } else {
+        state->pending = '\'';
+    }
+}
+
+// "/OEM" switches OEM mode on, "/?" ends the scan with a help request; any
+// other slash is written like the other marks that introduce nothing.
+void Option(RunState *state)
+{
+    TakePrefix(state, 3);
+    if (std::strcmp(state->prefix, "OEM") == 0) {
+        state->oemMode = 1;
+        state->cursor += 3;
+    } else if (*state->cursor == '?') {
+        state->helpMark = '?';
+    } else {
+        state->pending = '/';
+    }
+}
+
+void TakeByte(RunState *state)
+{
+    unsigned char byte = static_cast<unsigned char>(*state->cursor++);
+    state->current = byte;
+    if (byte == '"') {
+        state->literalMode ^= 1;
+        return;
+    }
+    if (state->literalMode) {
+        state->pending = static_cast<char>(byte);
+        return;
+    }
+    switch (byte) {
+    case '@':
+        PositionMark(state);
+        break;
+    case '\'':
+        SingleQuote(state);
+        break;
+    case '[':
+        FieldRule(state);
+        break;
+    case '/':
+        Option(state);
+        break;
+    default:
+        state->pending = static_cast<char>(byte);
+        break;
+    }
+}
+
+} // namespace
+
+void TakePrefix(RunState *state, int count)
+{
+    int i = 0;
+    for (; i < count && state->cursor[i]; i++)
+        state->prefix[i] = static_cast<char>(FoldUpper(static_cast<unsigned char>(state->cursor[i])));
+    state->prefix[i] = '\0';
+}
+
+void ComposeLine(RunState *state)
+{
+    while (*state->cursor && !state->helpMark && !state->outOfMemory) {
+        state->pending = 0;
+        TakeByte(state);
+        if (state->pending)
+            AppendByte(state, state->pending);
+    }
+    *state->writePos = '\0';
+    state->lineLength = static_cast<std::int32_t>(LineLength(state));
+}

@@ -1,0 +1,16 @@
+// The line scanner: composes the output line from the command tail.
+#ifndef KOLBEX_COMPOSE_SCANNER_H
+#define KOLBEX_COMPOSE_SCANNER_H
+
+#include "compose/state.h"
+
+// Scans from state->cursor to the end of the tail or a help request,
+// appending at state->writePos; then terminates the line with a NUL and
+// sets lineLength. The line must have been created.
+void ComposeLine(RunState *state);
+
+// Sets state->prefix to FoldUpper of the next `count` (at most 5) bytes at
+// the cursor, fewer where the tail ends sooner. The cursor does not move.
+void TakePrefix(RunState *state, int count);
+
+#endif

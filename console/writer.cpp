@@ -1,0 +1,54 @@
+#include "console/writer.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace {
+
+HANDLE standardInput;
+HANDLE standardOutput;
+HANDLE standardError;
+
+// Returning FALSE leaves every console event to the platform's default
+// action, which ends the process.
+BOOL WINAPI ControlHandler(DWORD)
+{
+    return FALSE;
+}
+
+// The console first, a file or pipe when the handle is not a console. A
+// line never grows past a DWORD's count (MaxLineCapacity).
+bool WriteBytes(const char *bytes, std::size_t size)
+{
+    DWORD count = static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (WriteConsoleA(standardOutput, bytes, count, &written, nullptr))
+        return written == count;
+    written = 0;
+    return WriteFile(standardOutput, bytes, count, &written, nullptr) && written == count;
+}
+
+} // namespace
+
+void StartConsole()
+{
+    standardInput = GetStdHandle(STD_INPUT_HANDLE);
+    standardOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    standardError = GetStdHandle(STD_ERROR_HANDLE);
+    SetConsoleCtrlHandler(ControlHandler, TRUE);
+}
+
+bool WriteText(const char *text)
+{
+    if (!text)
+        return true;
+    std::size_t count = std::strlen(text);
+    return count == 0 || WriteBytes(text, count);
+}
+
+bool WriteLine(const char *text)
+{
+    bool ok = WriteText(text);
+    return WriteBytes("\n", 1) && ok;
+}

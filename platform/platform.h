@@ -1,0 +1,80 @@
+// The services of the operating system that the core calls, under the names
+// and signatures they have on Windows. On Windows this is the system header;
+// elsewhere the same declarations are implemented by platform/posix.
+#ifndef KOLBEX_PLATFORM_H
+#define KOLBEX_PLATFORM_H
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#else
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define TRUE 1
+#define FALSE 0
+
+using BOOL = int;
+using UINT = unsigned int;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LCID = DWORD;
+using SIZE_T = std::size_t;
+using HANDLE = void *;
+using LPVOID = void *;
+using LPCVOID = const void *;
+using LPDWORD = DWORD *;
+using LPSTR = char *;
+using LPCSTR = const char *;
+using LPOVERLAPPED = struct OVERLAPPED *;
+using PHANDLER_ROUTINE = BOOL(WINAPI *)(DWORD ctrlType);
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+#define HEAP_ZERO_MEMORY 0x00000008
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+
+LPSTR WINAPI GetCommandLineA(void);
+[[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+
+HANDLE WINAPI GetStdHandle(DWORD stdHandle);
+BOOL WINAPI WriteConsoleA(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
+                          LPVOID reserved);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
+                      LPOVERLAPPED overlapped);
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
+HANDLE WINAPI HeapCreate(DWORD options, SIZE_T initialSize, SIZE_T maximumSize);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
+BOOL WINAPI HeapDestroy(HANDLE heap);
+
+int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,
+                          LPSTR dateStr, int capacity);
+int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCSTR format,
+                          LPSTR timeStr, int capacity);
+BOOL WINAPI CharToOemBuffA(LPCSTR source, LPSTR destination, DWORD length);
+
+#endif
+
+#endif

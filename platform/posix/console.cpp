@@ -1,0 +1,85 @@
+// The standard handles and writing to them. A handle holds its file
+// descriptor plus one, so that a null handle is never a valid one.
+#include <cerrno>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+namespace {
+
+int Descriptor(HANDLE handle)
+{
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle)) - 1;
+}
+
+// Like the platform's own file write: partial writes and interrupted calls
+// are continued, any other error ends the write.
+BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
+{
+    DWORD done = 0;
+    BOOL ok = TRUE;
+    while (done < count) {
+        ssize_t n = write(fd, bytes + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = FALSE;
+            break;
+        }
+        done += static_cast<DWORD>(n);
+    }
+    if (written)
+        *written = done;
+    return ok;
+}
+
+} // namespace
+
+HANDLE WINAPI GetStdHandle(DWORD stdHandle)
+{
+    int fd;
+    switch (stdHandle) {
+    case STD_INPUT_HANDLE:
+        fd = 0;
+        break;
+    case STD_OUTPUT_HANDLE:
+        fd = 1;
+        break;
+    case STD_ERROR_HANDLE:
+        fd = 2;
+        break;
+    default:
+        return INVALID_HANDLE_VALUE;
+    }
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd + 1));
+}
+
+BOOL WINAPI WriteConsoleA(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
+                          LPVOID)
+{
+    int fd = Descriptor(console);
+    if (fd < 0 || !isatty(fd)) {
+        if (written)
+            *written = 0;
+        return FALSE;
+    }
+    return WriteAll(fd, static_cast<const char *>(buffer), count, written);
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED)
+{
+    int fd = Descriptor(file);
+    if (fd < 0) {
+        if (written)
+            *written = 0;
+        return FALSE;
+    }
+    return WriteAll(fd, static_cast<const char *>(buffer), count, written);
+}
+
+// The platform's default action for Ctrl+C and the like ends the process;
+// the default signal actions here do the same, so nothing is registered.
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE, BOOL)
+{
+    return TRUE;
+}

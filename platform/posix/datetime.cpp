@@ -1,0 +1,257 @@
+// GetDateFormatA and GetTimeFormatA: the platform's picture language,
+// for the locale in locale_data.
+#include <cerrno>
+#include <ctime>
+
+#include "platform/posix/locale_data.h"
+#include "platform/posix/posix.h"
+
+namespace {
+
+const SYSTEMTIME *fixedMoment;
+
+enum Kind { DatePicture, TimePicture };
+
+// Counts every byte of the result but stores only what fits the capacity.
+struct Output {
+    char *destination;
+    int capacity;
+    int length;
+};
+
+void Put(Output *out, char byte)
+{
+    if (out->length < out->capacity)
+        out->destination[out->length] = byte;
+    out->length++;
+}
+
+void PutText(Output *out, const char *text)
+{
+    while (*text)
+        Put(out, *text++);
+}
+
+void PutNumber(Output *out, unsigned int value, int minimumDigits)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (n < minimumDigits)
+        digits[n++] = '0';
+    while (n > 0)
+        Put(out, digits[--n]);
+}
+
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month)
+{
+    static const unsigned char days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return (month == 2 && IsLeapYear(year)) ? 29 : days[month - 1];
+}
+
+// Sunday is 0; the day of week of a given moment is computed, never trusted.
+int DayOfWeek(int year, int month, int day)
+{
+    static const unsigned char offsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3)
+        year--;
+    return (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+}
+
+bool ValidTime(const SYSTEMTIME &t)
+{
+    return t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
+}
+
+// As the platform does: the time of day is not looked at, 29 February is
+// accepted in every year (and is 1 March in a common year), and the last
+// day is the last one a 64-bit count of 100 ns from 1601 can hold.
+bool NormalizeDate(SYSTEMTIME *t)
+{
+    static const unsigned char longest[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (t->wYear < 1601 || t->wMonth < 1 || t->wMonth > 12 || t->wDay < 1 ||
+        t->wDay > longest[t->wMonth - 1])
+        return false;
+    unsigned long day = t->wYear * 10000ul + t->wMonth * 100ul + t->wDay;
+    if (day > 308280914ul)
+        return false;
+    if (t->wMonth == 2 && t->wDay > DaysInMonth(t->wYear, 2)) {
+        t->wMonth = 3;
+        t->wDay = 1;
+    }
+    return true;
+}
+
+SYSTEMTIME Now()
+{
+    static bool zoneRead;
+    if (!zoneRead) {
+        tzset();
+        zoneRead = true;
+    }
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(local.tm_year + 1900);
+    t.wMonth = static_cast<WORD>(local.tm_mon + 1);
+    t.wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    t.wDay = static_cast<WORD>(local.tm_mday);
+    t.wHour = static_cast<WORD>(local.tm_hour);
+    t.wMinute = static_cast<WORD>(local.tm_min);
+    t.wSecond = static_cast<WORD>(local.tm_sec);
+    t.wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+    return t;
+}
+
+void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t)
+{
+    switch (letter) {
+    case 'd':
+        if (run <= 2)
+            PutNumber(out, t.wDay, run);
+        else
+            PutText(out, (run == 3 ? DayAbbreviations : DayNames)[DayOfWeek(t.wYear, t.wMonth, t.wDay)]);
+        break;
+    case 'M':
+        if (run <= 2)
+            PutNumber(out, t.wMonth, run);
+        else
+            PutText(out, (run == 3 ? MonthAbbreviations : MonthNames)[t.wMonth - 1]);
+        break;
+    case 'y':
+        if (run <= 2)
+            PutNumber(out, t.wYear % 100u, 2);
+        else
+            PutNumber(out, t.wYear, 1);
+        break;
+    default: // 'g': the era, once for every letter of the run
+        for (int i = 0; i < run; i++)
+            PutText(out, EraName);
+        break;
+    }
+}
+
+void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
+{
+    int digits = run < 2 ? 1 : 2;
+    switch (letter) {
+    case 'h':
+        PutNumber(out, t.wHour % 12 == 0 ? 12u : t.wHour % 12u, digits);
+        break;
+    case 'H':
+        PutNumber(out, t.wHour, digits);
+        break;
+    case 'm':
+        PutNumber(out, t.wMinute, digits);
+        break;
+    case 's':
+        PutNumber(out, t.wSecond, digits);
+        break;
+    default: { // 't': the designator, or its first letter
+        const char *designator = Designators[t.wHour < 12 ? 0 : 1];
+        if (run == 1)
+            Put(out, designator[0]);
+        else
+            PutText(out, designator);
+        break;
+    }
+    }
+}
+
+bool IsElement(Kind kind, char letter)
+{
+    if (kind == DatePicture)
+        return letter == 'd' || letter == 'M' || letter == 'y' || letter == 'g';
+    return letter == 'h' || letter == 'H' || letter == 'm' || letter == 's' || letter == 't';
+}
+
+void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
+{
+    const char *p = picture;
+    while (*p) {
+        char letter = *p;
+        if (letter == '\'') {
+            // Quoted text is literal; a doubled quote inside it is one quote,
+            // and a quote never closed makes the rest literal.
+            for (p++; *p; p++) {
+                if (*p == '\'') {
+                    if (p[1] != '\'') {
+                        p++;
+                        break;
+                    }
+                    p++;
+                }
+                Put(out, *p);
+            }
+            continue;
+        }
+        if (!IsElement(kind, letter)) {
+            Put(out, letter);
+            p++;
+            continue;
+        }
+        int run = 0;
+        while (p[run] == letter)
+            run++;
+        p += run;
+        if (kind == DatePicture)
+            DateElement(out, letter, run, t);
+        else
+            TimeElement(out, letter, run, t);
+    }
+}
+
+int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture, LPSTR result,
+               int capacity)
+{
+    if (flags != 0 || capacity < 0 || (capacity > 0 && !result)) {
+        errno = EINVAL;
+        return 0;
+    }
+    SYSTEMTIME t = moment ? *moment : fixedMoment ? *fixedMoment : Now();
+    if (moment && !(kind == DatePicture ? NormalizeDate(&t) : ValidTime(t))) {
+        errno = EINVAL;
+        return 0;
+    }
+    if (!picture)
+        picture = kind == DatePicture ? DefaultDatePicture : DefaultTimePicture;
+
+    Output out{result, capacity, 0};
+    Format(&out, kind, picture, t);
+    Put(&out, '\0');
+    if (capacity > 0 && out.length > capacity) {
+        errno = ENOSPC;
+        return 0;
+    }
+    return out.length;
+}
+
+} // namespace
+
+void PosixFixClock(const SYSTEMTIME *moment)
+{
+    fixedMoment = moment;
+}
+
+// The locale is always the stand-in's one; flags are not supported.
+int WINAPI GetDateFormatA(LCID, DWORD flags, const SYSTEMTIME *date, LPCSTR format, LPSTR dateStr,
+                          int capacity)
+{
+    return FormatCall(DatePicture, flags, date, format, dateStr, capacity);
+}
+
+int WINAPI GetTimeFormatA(LCID, DWORD flags, const SYSTEMTIME *time, LPCSTR format, LPSTR timeStr,
+                          int capacity)
+{
+    return FormatCall(TimePicture, flags, time, format, timeStr, capacity);
+}

@@ -1,0 +1,41 @@
+// Private heaps over the C library's allocator. Blocks are not tracked per
+// heap, so HeapDestroy does not free what is left: the process end does.
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace {
+char heapToken;
+}
+
+HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T)
+{
+    return &heapToken;
+}
+
+LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes)
+{
+    if (bytes == 0)
+        bytes = 1;
+    return (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, bytes) : std::malloc(bytes);
+}
+
+// The size of the old block is not known here, so zeroing the grown part
+// cannot be honoured; such a request fails rather than return garbage.
+LPVOID WINAPI HeapReAlloc(HANDLE, DWORD flags, LPVOID block, SIZE_T bytes)
+{
+    if ((flags & HEAP_ZERO_MEMORY) || !block)
+        return nullptr;
+    return std::realloc(block, bytes ? bytes : 1);
+}
+
+BOOL WINAPI HeapFree(HANDLE, DWORD, LPVOID block)
+{
+    std::free(block);
+    return TRUE;
+}
+
+BOOL WINAPI HeapDestroy(HANDLE)
+{
+    return TRUE;
+}

@@ -1,0 +1,6 @@
+#include "run/run.h"
+
+int main()
+{
+    RunKolbex();
+}

@@ -1,0 +1,44 @@
+#include "run/run.h"
+
+#include "compose/scanner.h"
+#include "console/writer.h"
+#include "platform/platform.h"
+#include "run/tail.h"
+#include "run/texts.h"
+
+namespace {
+
+// The initial size of the run's private heap; it grows without a maximum.
+constexpr SIZE_T HeapInitialSize = 4096;
+
+void Finish(RunState *state)
+{
+    if (state->outOfMemory) {
+        // A cut line is worse than none: write nothing.
+        state->exitCode = ExitFailed;
+    } else if (state->lineLength == 0 || state->helpMark == '?') {
+        WriteLine(Banner);
+        WriteText(HelpText);
+        state->exitCode = ExitUsage;
+    } else {
+        state->exitCode = WriteText(state->outputStart) ? ExitWritten : ExitFailed;
+    }
+}
+
+} // namespace
+
+void RunKolbex()
+{
+    RunState state{};
+    state.heap = HeapCreate(0, HeapInitialSize, 0);
+    StartConsole();
+    if (state.heap && CreateOutputLine(&state)) {
+        state.cursor = CommandTail(GetCommandLineA());
+        ComposeLine(&state);
+    } else {
+        state.outOfMemory = 1;
+    }
+    Finish(&state);
+    ReleaseOutputLine(&state);
+    ExitProcess(static_cast<UINT>(state.exitCode));
+}
