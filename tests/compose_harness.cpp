@@ -1,0 +1,34 @@
+#include "tests/compose_harness.h"
+
+#include "compose/scanner.h"
+
+Composed Compose(const std::string &tail)
+{
+    RunState state{};
+    state.heap = HeapCreate(0, 4096, 0);
+    Composed result{};
+    if (!CreateOutputLine(&state))
+        return {"", false, false, false, true};
+    state.cursor = tail.c_str();
+    ComposeLine(&state);
+    result.line.assign(state.outputStart, static_cast<std::size_t>(state.lineLength));
+    result.help = state.helpMark == '?';
+    result.oem = state.oemMode != 0;
+    result.literal = state.literalMode != 0;
+    result.outOfMemory = state.outOfMemory != 0;
+    ReleaseOutputLine(&state);
+    HeapDestroy(state.heap);
+    return result;
+}
+
+SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second)
+{
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}

@@ -1,0 +1,39 @@
+// Runs the built program with an exact argv and captures what it writes to
+// standard output and how it ends.
+#ifndef KOLBEX_TESTS_E2E_RUNNER_H
+#define KOLBEX_TESTS_E2E_RUNNER_H
+
+#include <string>
+#include <vector>
+
+enum class Sink {
+    Pipe,
+    File,
+    Terminal,   // a pseudo-terminal with output processing off
+    Closed,     // no standard output at all
+    Full,       // /dev/full: every write fails
+    BrokenPipe, // a pipe whose reader has gone
+};
+
+struct RunResult {
+    std::string out;
+    int exitCode = -1; // -1 when the process did not exit normally
+    int signal = 0;
+};
+
+struct RunOptions {
+    Sink sink = Sink::Pipe;
+    const char *fakeTime = nullptr; // a frozen local moment, "yyyy-mm-dd hh:mm:ss"
+    const char *argv0 = nullptr;    // instead of the program's path
+};
+
+RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &options = {});
+
+// Set when every run goes through a wrapper such as memcheck, which neither
+// passes a custom argv[0] nor mixes with a preloaded clock.
+bool Wrapped();
+
+// True when the clock can be faked in this build.
+bool FakeClockAvailable();
+
+#endif

@@ -1,0 +1,167 @@
+// The built program, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e_runner.h"
+
+namespace {
+
+const std::string banner = "\r\nKolbex, ver. 1.0b - date and time stamps for scripts and logs\n";
+const std::string usage =
+    "Kolbex sends a string with embedded time and date information to STDOUT,\r\n"
+    "interpreting: \r\n"
+    "   [date:...] using tokens: d dd ddd dddd m mm mmm mmmm yy yyyy \r\n"
+    "   [time:...] using tokens: h hh mm ss t tt \r\n"
+    "              tokens not case sensitive; any delimiters  \r\n"
+    "   @nn sets output position to nn (1...) padding with spaces\r\n"
+    "Option:\r\n"
+    "   /OEM for OEM (DOS) conversion of resulting date/time strings\r\n"
+    "\r\n"
+    "Example:\r\n"
+    "   Kolbex Backup [date:yyyy-mm-dd] completed at [time:hh:mm:ss]\r\n";
+const std::string help = banner + usage;
+
+struct E2ECase {
+    std::vector<std::string> args;
+    std::string out;
+    int exitCode;
+};
+
+const E2ECase cases[] = {
+    {{}, help, 255},
+    {{""}, help, 255},
+    {{"a", "b"}, "a b", 0},
+    {{"", "x"}, " x", 0},
+    {{"Backup", "done"}, "Backup done", 0},
+    {{"@3"}, "   ", 0},
+    {{"before", "/?", "after"}, help, 255},
+    {{"\"/?\""}, "/?", 0},
+    {{"\"\""}, help, 255},
+    {{"say", "''hi''"}, "say \"hi\"", 0},
+    {{"\"@5\""}, "@5", 0},
+    {{"a/b", "/OEM", "c"}, "a/b  c", 0},
+    {{"[[date:x]"}, "[date:x]", 0},
+    {{"\x80\xff"}, "\x80\xff", 0},
+};
+
+TEST(EndToEnd, UsageTextIsExact)
+{
+    EXPECT_EQ(usage.size(), 474u);
+}
+
+TEST(EndToEnd, WritesToAPipe)
+{
+    for (const E2ECase &c : cases) {
+        RunResult r = RunKolbex(c.args);
+        EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
+    }
+}
+
+TEST(EndToEnd, WritesToAFileAndATerminal)
+{
+    for (Sink sink : {Sink::File, Sink::Terminal}) {
+        for (const E2ECase &c : cases) {
+            RunResult r = RunKolbex(c.args, {sink});
+            EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
+            EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
+        }
+    }
+}
+
+TEST(EndToEnd, WritesALongLineWhole)
+{
+    // One argument may hold at most 128 KiB here.
+    std::string part(50000, 'q');
+    RunResult r = RunKolbex({part, part, part, part, "@300000|"});
+    std::string text = part + " " + part + " " + part + " " + part + " ";
+    EXPECT_EQ(r.out, text + std::string(300000 - text.size(), ' ') + "|");
+    EXPECT_EQ(r.exitCode, 0);
+    r = RunKolbex({"@99999999999"});
+    EXPECT_EQ(r.out, std::string(1048576, ' '));
+}
+
+TEST(EndToEnd, ProgramNameIsSkipped)
+{
+    if (Wrapped())
+        GTEST_SKIP() << "the wrapper sets argv[0] itself";
+    struct NameCase {
+        const char *argv0;
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const NameCase names[] = {
+        {"my kolbex", {"x"}, "x"},
+        {"my \"quoted\" kolbex", {"y"}, "y"},
+        {"", {"z"}, "z"},
+        {"tab\tname", {"t"}, "t"},
+    };
+    for (const NameCase &n : names) {
+        RunResult r = RunKolbex(n.args, {Sink::Pipe, nullptr, n.argv0});
+        EXPECT_EQ(r.out, n.out) << n.argv0;
+        EXPECT_EQ(r.exitCode, 0) << n.argv0;
+    }
+}
+
+// Lines end without a terminator, so appended runs share one line.
+TEST(EndToEnd, RunsAppendToOneLine)
+{
+    RunResult a = RunKolbex({"one"}, {Sink::File});
+    RunResult b = RunKolbex({"two"}, {Sink::File});
+    EXPECT_EQ(a.out + b.out, "onetwo");
+}
+
+struct FailureCase {
+    Sink sink;
+    std::vector<std::string> args;
+    int exitCode;
+};
+
+// A line that could not be written is not a success; the usage text keeps
+// its own code either way.
+TEST(EndToEnd, FailedWritesEndWithExitCode1)
+{
+    const FailureCase failures[] = {
+        {Sink::Full, {"line"}, 1},   {Sink::Closed, {"line"}, 1},
+        {Sink::BrokenPipe, {"line"}, 1}, {Sink::Full, {"/?"}, 255},
+        {Sink::Closed, {}, 255},     {Sink::BrokenPipe, {"/?"}, 255},
+    };
+    for (const FailureCase &f : failures) {
+        RunResult r = RunKolbex(f.args, {f.sink});
+        EXPECT_EQ(r.signal, 0) << static_cast<int>(f.sink);
+        EXPECT_EQ(r.exitCode, f.exitCode) << static_cast<int>(f.sink);
+    }
+}
+
+struct ClockCase {
+    const char *moment;
+    std::vector<std::string> args;
+    std::string out;
+};
+
+TEST(EndToEnd, ExpandsFieldsAtAFixedMoment)
+{
+    if (!FakeClockAvailable())
+        GTEST_SKIP() << "no clock-faking library in this build";
+    const ClockCase clocks[] = {
+        {"2026-11-22 13:07:01",
+         {"Backup", "[date:yyyy-mm-dd]", "completed", "at", "[time:hh:mm:ss]"},
+         "Backup 2026-11-22 completed at 13:07:01"},
+        {"2009-01-04 00:05:09", {"[time:h:mm tt]"}, "12:05 AM"},
+        {"2009-01-04 00:05:09", {"[time:HH:mm]"}, "00:05"},
+        {"2024-02-29 12:00:00", {"[date:dddd d mmmm yyyy]", "[time:h", "t]"}, "Thursday 29 February 2024 12 P"},
+        {"2024-02-29 12:00:00", {"[DATE:DD.MM.YY]"}, "29.02.24"},
+        {"2024-02-29 12:00:00", {"log-[date:yyyymmdd]-[time:hhmmss].txt"}, "log-20240229-120000.txt"},
+        {"2009-07-04 09:00:00", {"/OEM", "[date:'\xe9'", "mmmm]", "\xe9"}, " \x82 July \xe9"},
+        {"2009-07-04 09:00:00", {"[date:dd]@5|[time:hh]"}, "04   |09"},
+    };
+    for (const ClockCase &c : clocks) {
+        RunResult r = RunKolbex(c.args, {Sink::Pipe, c.moment});
+        EXPECT_EQ(r.out, c.out) << c.moment << " " << testing::PrintToString(c.args);
+        EXPECT_EQ(r.exitCode, 0);
+    }
+}
+
+} // namespace

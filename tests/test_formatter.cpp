@@ -1,0 +1,157 @@
+// The POSIX stand-ins for the platform's date and time formatting and code
+// page conversion, held to the reference output of the platform itself.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/compose_harness.h"
+
+namespace {
+
+std::string Date(const SYSTEMTIME &t, const char *picture, int capacity = 100)
+{
+    char buffer[256] = {};
+    int n = GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, &t, picture, buffer, capacity);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : "<failed>";
+}
+
+std::string Time(const SYSTEMTIME &t, const char *picture)
+{
+    char buffer[256] = {};
+    int n = GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, &t, picture, buffer, 100);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : "<failed>";
+}
+
+struct MomentCase {
+    SYSTEMTIME moment;
+    const char *picture;
+    const char *date;
+    const char *time;
+};
+
+const MomentCase momentCases[] = {
+    {Moment(2009, 1, 4, 0, 5, 9), "h hh H HH t tt", "h hh H HH t tt", "12 12 0 00 A AM"},
+    {Moment(2026, 11, 22, 12, 0, 0), "h:mm tt", "h:mm tt", "12:00 PM"},
+    {Moment(2026, 11, 22, 13, 7, 1), "h:m:s H:mm:ss", "h:m:s H:mm:ss", "1:7:1 13:07:01"},
+    {Moment(2024, 2, 29, 23, 59, 59), "d dd ddd dddd", "29 29 Thu Thursday", "d dd ddd dddd"},
+    {Moment(2024, 2, 29, 23, 59, 59), "M MM MMM MMMM", "2 02 Feb February", "M MM MMM MMMM"},
+    {Moment(2009, 1, 4, 0, 0, 0), "y yy yyy yyyy yyyyy", "09 09 2009 2009 2009",
+     "y yy yyy yyyy yyyyy"},
+    {Moment(2009, 1, 4, 0, 0, 0), "g gg", "AD ADAD", "g gg"},
+    {Moment(2009, 1, 4, 0, 0, 0), "'d''d' d", "d'd 4", "d'd d"},
+    {Moment(2009, 1, 4, 0, 0, 0), "a''b 'open", "ab open", "ab open"},
+    {Moment(2009, 1, 4, 0, 0, 0), "", "", ""},
+};
+
+TEST(Formatter, FormatsExplicitMoments)
+{
+    for (const MomentCase &c : momentCases) {
+        EXPECT_EQ(Date(c.moment, c.picture), c.date) << c.picture;
+        EXPECT_EQ(Time(c.moment, c.picture), c.time) << c.picture;
+    }
+}
+
+TEST(Formatter, HonoursTheCapacity)
+{
+    SYSTEMTIME t = Moment(1999, 9, 8, 11, 0, 0);
+    char buffer[16] = {};
+    EXPECT_EQ(GetDateFormatA(0, 0, &t, "dddd", nullptr, 0), 10);
+    EXPECT_EQ(GetDateFormatA(0, 0, &t, "dddd", buffer, 10), 10);
+    EXPECT_STREQ(buffer, "Wednesday");
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(GetDateFormatA(0, 0, &t, "dddd", buffer, 9), 0);
+    EXPECT_EQ(buffer[9], '#') << "wrote past the capacity";
+    EXPECT_EQ(GetDateFormatA(0, 0, &t, "dddd", buffer, -1), 0);
+    EXPECT_EQ(GetDateFormatA(0, 0, &t, "dddd", nullptr, 5), 0);
+    EXPECT_EQ(GetDateFormatA(0, 1, &t, "dddd", buffer, 16), 0);
+}
+
+TEST(Formatter, RefusesInvalidMoments)
+{
+    EXPECT_EQ(Date(Moment(2023, 2, 30, 0, 0, 0), "d"), "<failed>");
+    EXPECT_EQ(Date(Moment(2023, 2, 29, 0, 0, 0), "M/d"), "3/1");
+    EXPECT_EQ(Date(Moment(30828, 9, 14, 0, 0, 0), "d"), "14");
+    EXPECT_EQ(Date(Moment(30828, 9, 15, 0, 0, 0), "d"), "<failed>");
+    EXPECT_EQ(Date(Moment(1600, 12, 31, 0, 0, 0), "d"), "<failed>");
+    EXPECT_EQ(Date(Moment(2023, 4, 1, 24, 0, 0), "d"), "1");
+    EXPECT_EQ(Time(Moment(2023, 4, 1, 24, 0, 0), "H"), "<failed>");
+    EXPECT_EQ(Time(Moment(0, 0, 0, 9, 0, 0), "H"), "9");
+}
+
+// Reference lines, as the platform printed them: kind, moment, capacity,
+// picture, count, text (bytes escaped as \xHH), or O, byte, converted byte.
+std::string Unescape(const std::string &text)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
+            bytes += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
+std::vector<std::string> SplitTabs(const std::string &line)
+{
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    std::string field;
+    while (std::getline(in, field, '\t'))
+        fields.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        fields.emplace_back();
+    return fields;
+}
+
+TEST(Formatter, MatchesThePlatformReference)
+{
+    std::ifstream in(KOLBEX_TEST_DATA "/platform-reference.txt");
+    ASSERT_TRUE(in) << "missing reference data";
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f = SplitTabs(line);
+        if (f[0] == "O") {
+            ASSERT_EQ(f.size(), 3u) << line;
+            char byte = static_cast<char>(std::stoi(f[1], nullptr, 16));
+            CharToOemBuffA(&byte, &byte, 1);
+            EXPECT_EQ(static_cast<unsigned char>(byte), std::stoi(f[2], nullptr, 16)) << line;
+            checked++;
+            continue;
+        }
+        ASSERT_EQ(f.size(), 6u) << line;
+        unsigned year, month, day, hour, minute, second, ms, dow;
+        ASSERT_EQ(std::sscanf(f[1].c_str(), "%u-%u-%u %u:%u:%u.%u/%u", &year, &month, &day, &hour,
+                              &minute, &second, &ms, &dow),
+                  8)
+            << line;
+        SYSTEMTIME t{static_cast<WORD>(year),   static_cast<WORD>(month),
+                     static_cast<WORD>(dow),    static_cast<WORD>(day),
+                     static_cast<WORD>(hour),   static_cast<WORD>(minute),
+                     static_cast<WORD>(second), static_cast<WORD>(ms)};
+        int capacity = std::stoi(f[2]);
+        std::string picture = Unescape(f[3]);
+        const char *format = picture == "-" ? nullptr : picture.c_str();
+        char buffer[128] = {};
+        int count = f[0] == "D" ? GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, &t, format, buffer, capacity)
+                                : GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, &t, format, buffer, capacity);
+        EXPECT_EQ(count, std::stoi(f[4])) << line;
+        if (count > 0 && capacity > 0) {
+            EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(count - 1)), Unescape(f[5]))
+                << line;
+        }
+        checked++;
+    }
+    EXPECT_GT(checked, 5000);
+}
+
+} // namespace
