@@ -4,24 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_cases.h"
 #include "tests/e2e_runner.h"
 
 namespace {
 
-const std::string banner = "\r\nKolbex, ver. 1.0b - date and time stamps for scripts and logs\n";
-const std::string usage =
-    "Kolbex sends a string with embedded time and date information to STDOUT,\r\n"
-    "interpreting: \r\n"
-    "   [date:...] using tokens: d dd ddd dddd m mm mmm mmmm yy yyyy \r\n"
-    "   [time:...] using tokens: h hh mm ss t tt \r\n"
-    "              tokens not case sensitive; any delimiters  \r\n"
-    "   @nn sets output position to nn (1...) padding with spaces\r\n"
-    "Option:\r\n"
-    "   /OEM for OEM (DOS) conversion of resulting date/time strings\r\n"
-    "\r\n"
-    "Example:\r\n"
-    "   Kolbex Backup [date:yyyy-mm-dd] completed at [time:hh:mm:ss]\r\n";
-const std::string help = banner + usage;
+const std::string usage = ExpectedUsage;
+const std::string help = std::string(ExpectedBanner) + usage;
 
 struct E2ECase {
     std::vector<std::string> args;
@@ -29,22 +18,17 @@ struct E2ECase {
     int exitCode;
 };
 
-const E2ECase cases[] = {
-    {{}, help, 255},
-    {{""}, help, 255},
-    {{"a", "b"}, "a b", 0},
-    {{"", "x"}, " x", 0},
-    {{"Backup", "done"}, "Backup done", 0},
-    {{"@3"}, "   ", 0},
-    {{"before", "/?", "after"}, help, 255},
-    {{"\"/?\""}, "/?", 0},
-    {{"\"\""}, help, 255},
-    {{"say", "''hi''"}, "say \"hi\"", 0},
-    {{"\"@5\""}, "@5", 0},
-    {{"a/b", "/OEM", "c"}, "a/b  c", 0},
-    {{"[[date:x]"}, "[date:x]", 0},
-    {{"\x80\xff"}, "\x80\xff", 0},
-};
+std::vector<E2ECase> Cases()
+{
+    std::vector<E2ECase> cases;
+    for (const SharedCase &c : SharedCases) {
+        E2ECase e{{}, c.out ? c.out : help, c.exitCode};
+        for (const char *const *arg = c.args; arg < c.args + 5 && *arg; arg++)
+            e.args.emplace_back(*arg);
+        cases.push_back(e);
+    }
+    return cases;
+}
 
 TEST(EndToEnd, UsageTextIsExact)
 {
@@ -53,7 +37,7 @@ TEST(EndToEnd, UsageTextIsExact)
 
 TEST(EndToEnd, WritesToAPipe)
 {
-    for (const E2ECase &c : cases) {
+    for (const E2ECase &c : Cases()) {
         RunResult r = RunKolbex(c.args);
         EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
@@ -63,7 +47,7 @@ TEST(EndToEnd, WritesToAPipe)
 TEST(EndToEnd, WritesToAFileAndATerminal)
 {
     for (Sink sink : {Sink::File, Sink::Terminal}) {
-        for (const E2ECase &c : cases) {
+        for (const E2ECase &c : Cases()) {
             RunResult r = RunKolbex(c.args, {sink});
             EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
             EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
