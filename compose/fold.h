@@ -5,13 +5,17 @@
 
 inline unsigned char FoldUpper(unsigned char byte)
 {
-    return ((byte >= 0x61 && byte <= 0x7A) || byte >= 0xE0) ? static_cast<unsigned char>(byte - 0x20) : byte;
+    return ((byte >= 0x61 && byte <= 0x7A) || byte >= 0xE0)
+               ? static_cast<unsigned char>(byte - 0x20)
+               : byte;
 }
 
 // 0xDF has no capital partner, so it is left alone.
 inline unsigned char FoldLower(unsigned char byte)
 {
-    return ((byte >= 0x41 && byte <= 0x5A) || (byte >= 0xC0 && byte <= 0xDE)) ? static_cast<unsigned char>(byte + 0x20) : byte;
+    return ((byte >= 0x41 && byte <= 0x5A) || (byte >= 0xC0 && byte <= 0xDE))
+               ? static_cast<unsigned char>(byte + 0x20)
+               : byte;
 }
 
 #endif

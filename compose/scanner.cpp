@@ -99,7 +99,8 @@ void TakePrefix(RunState *state, int count)
 {
     int i = 0;
     for (; i < count && state->cursor[i]; i++)
-        state->prefix[i] = static_cast<char>(FoldUpper(static_cast<unsigned char>(state->cursor[i])));
+        state->prefix[i] =
+            static_cast<char>(FoldUpper(static_cast<unsigned char>(state->cursor[i])));
     state->prefix[i] = '\0';
 }
 

@@ -27,13 +27,13 @@ struct RunState {
     std::int32_t literalMode;
     std::int32_t exitCode;
     std::int32_t padTarget;
-    char prefix[6];          // folded bytes after "[" or "/"
-    char helpMark;           // '?' once help has been requested
-    char pending;            // byte to append at the end of a step, 0 for none
+    char prefix[6]; // folded bytes after "[" or "/"
+    char helpMark;  // '?' once help has been requested
+    char pending;   // byte to append at the end of a step, 0 for none
 
     HANDLE heap;
-    char *lineLimit;         // the last byte of the line, kept for its NUL
-    char *picture;           // scratch for a field's picture, reused
+    char *lineLimit; // the last byte of the line, kept for its NUL
+    char *picture;   // scratch for a field's picture, reused
     std::size_t pictureCapacity;
     std::int32_t outOfMemory; // 1 when the line could not grow: nothing is written
 };

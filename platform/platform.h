@@ -46,7 +46,7 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
-#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1)) // NOLINT(performance-no-int-to-ptr)
 #define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))

@@ -79,6 +79,7 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
         words.push_back(KOLBEX_BINARY);
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;
+    argv.reserve(words.size() + 1);
     for (std::string &w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);

@@ -46,9 +46,9 @@ const ComposeCase composeCases[] = {
     {"@", "@"},
     {"a@1b", "ab"},
     {"@3@5", Spaces(5)},
-    {"@4294967296z", "@z"},        // wraps to exactly 0: as if no digit
-    {"@4294967295z", "z"},         // wraps to -1: pads nothing
-    {"@2147483648z", "z"},         // wraps to INT32_MIN
+    {"@4294967296z", "@z"}, // wraps to exactly 0: as if no digit
+    {"@4294967295z", "z"},  // wraps to -1: pads nothing
+    {"@2147483648z", "z"},  // wraps to INT32_MIN
     {"@99999999999", Spaces(1048576)},
     {"@1048577", Spaces(1048576)},
     {"@1048576", Spaces(1048576)},

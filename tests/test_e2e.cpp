@@ -98,8 +98,8 @@ TEST(EndToEnd, RunsAppendToOneLine)
 }
 
 struct FailureCase {
-    Sink sink;
     std::vector<std::string> args;
+    Sink sink;
     int exitCode;
 };
 
@@ -108,9 +108,8 @@ struct FailureCase {
 TEST(EndToEnd, FailedWritesEndWithExitCode1)
 {
     const FailureCase failures[] = {
-        {Sink::Full, {"line"}, 1},   {Sink::Closed, {"line"}, 1},
-        {Sink::BrokenPipe, {"line"}, 1}, {Sink::Full, {"/?"}, 255},
-        {Sink::Closed, {}, 255},     {Sink::BrokenPipe, {"/?"}, 255},
+        {{"line"}, Sink::Full, 1}, {{"line"}, Sink::Closed, 1}, {{"line"}, Sink::BrokenPipe, 1},
+        {{"/?"}, Sink::Full, 255}, {{}, Sink::Closed, 255},     {{"/?"}, Sink::BrokenPipe, 255},
     };
     for (const FailureCase &f : failures) {
         RunResult r = RunKolbex(f.args, {f.sink});
@@ -135,9 +134,13 @@ TEST(EndToEnd, ExpandsFieldsAtAFixedMoment)
          "Backup 2026-11-22 completed at 13:07:01"},
         {"2009-01-04 00:05:09", {"[time:h:mm tt]"}, "12:05 AM"},
         {"2009-01-04 00:05:09", {"[time:HH:mm]"}, "00:05"},
-        {"2024-02-29 12:00:00", {"[date:dddd d mmmm yyyy]", "[time:h", "t]"}, "Thursday 29 February 2024 12 P"},
+        {"2024-02-29 12:00:00",
+         {"[date:dddd d mmmm yyyy]", "[time:h", "t]"},
+         "Thursday 29 February 2024 12 P"},
         {"2024-02-29 12:00:00", {"[DATE:DD.MM.YY]"}, "29.02.24"},
-        {"2024-02-29 12:00:00", {"log-[date:yyyymmdd]-[time:hhmmss].txt"}, "log-20240229-120000.txt"},
+        {"2024-02-29 12:00:00",
+         {"log-[date:yyyymmdd]-[time:hhmmss].txt"},
+         "log-20240229-120000.txt"},
         {"2009-07-04 09:00:00", {"/OEM", "[date:'\xe9'", "mmmm]", "\xe9"}, " \x82 July \xe9"},
         {"2009-07-04 09:00:00", {"[date:dd]@5|[time:hh]"}, "04   |09"},
     };

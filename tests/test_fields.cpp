@@ -29,7 +29,7 @@ struct FieldCase {
 };
 
 class Fields : public testing::Test {
-protected:
+  protected:
     // Sunday 4 January 2009, 13:05:09
     SYSTEMTIME moment = Moment(2009, 1, 4, 13, 5, 9);
     void SetUp() override { PosixFixClock(&moment); }
@@ -49,7 +49,7 @@ const FieldCase fieldCases[] = {
     // substitution reaches quoted literal text too
     {"[time:'Uhr' hh]", "uHr 13"},
     {"[date:'month' mm]", "Month 01"},
-    {"[time:'at' hh]", "at 01"},           // a "t" keeps the 12-hour clock
+    {"[time:'at' hh]", "at 01"}, // a "t" keeps the 12-hour clock
     // folded words can hold elements
     {"[date:Tag dd]", "taAD 04"},
     {"[time:ss SS]", "09 09"},

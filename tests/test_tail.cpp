@@ -16,13 +16,13 @@ const TailCase tailCases[] = {
     {"kolbex", ""},
     {"kolbex ", ""},
     {"kolbex a b", "a b"},
-    {"kolbex  two", " two"},          // only one space is skipped
-    {"kolbex\tx y", "y"},             // a tab does not end an unquoted name
+    {"kolbex  two", " two"}, // only one space is skipped
+    {"kolbex\tx y", "y"},    // a tab does not end an unquoted name
     {"\"my prog\" x", "x"},
     {"\"my prog\"  x", " x"},
-    {"\"my prog\"x", "x"},            // the byte after the quote is not a space: kept
+    {"\"my prog\"x", "x"}, // the byte after the quote is not a space: kept
     {"\"prog\"", ""},
-    {"\"unclosed name x", ""},        // no closing quote: the tail is empty
+    {"\"unclosed name x", ""}, // no closing quote: the tail is empty
     {"\"\" rest", "rest"},
     {"C:\\tools\\kolbex.exe /?", "/?"},
 };

@@ -1,5 +1,5 @@
-// The standard handles and writing to them. A handle holds its file
-// descriptor plus one, so that a null handle is never a valid one.
+// The standard handles and writing to them. A handle points at the file
+// descriptor it stands for.
 #include <cerrno>
 #include <unistd.h>
 
@@ -7,9 +7,13 @@
 
 namespace {
 
+int standardDescriptors[3] = {0, 1, 2};
+
 int Descriptor(HANDLE handle)
 {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle)) - 1;
+    if (!handle || handle == INVALID_HANDLE_VALUE)
+        return -1;
+    return *static_cast<const int *>(handle);
 }
 
 // Like the platform's own file write: partial writes and interrupted calls
@@ -37,25 +41,19 @@ BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
 
 HANDLE WINAPI GetStdHandle(DWORD stdHandle)
 {
-    int fd;
     switch (stdHandle) {
     case STD_INPUT_HANDLE:
-        fd = 0;
-        break;
+        return &standardDescriptors[0];
     case STD_OUTPUT_HANDLE:
-        fd = 1;
-        break;
+        return &standardDescriptors[1];
     case STD_ERROR_HANDLE:
-        fd = 2;
-        break;
+        return &standardDescriptors[2];
     default:
         return INVALID_HANDLE_VALUE;
     }
-    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd + 1));
 }
 
-BOOL WINAPI WriteConsoleA(HANDLE console, const void *buffer, DWORD count, LPDWORD written,
-                          LPVOID)
+BOOL WINAPI WriteConsoleA(HANDLE console, const void *buffer, DWORD count, LPDWORD written, LPVOID)
 {
     int fd = Descriptor(console);
     if (fd < 0 || !isatty(fd)) {

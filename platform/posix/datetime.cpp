@@ -120,7 +120,8 @@ void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t)
         if (run <= 2)
             PutNumber(out, t.wDay, run);
         else
-            PutText(out, (run == 3 ? DayAbbreviations : DayNames)[DayOfWeek(t.wYear, t.wMonth, t.wDay)]);
+            PutText(out,
+                    (run == 3 ? DayAbbreviations : DayNames)[DayOfWeek(t.wYear, t.wMonth, t.wDay)]);
         break;
     case 'M':
         if (run <= 2)

@@ -7,7 +7,7 @@ int main(int argc, char **argv)
 {
     // A reader that has gone is a failed write, reported through the exit
     // code like any other, not a death by signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGPIPE, SIG_IGN);
     PosixSetArguments(argc, argv);
     RunKolbex();
 }

@@ -3,11 +3,11 @@
 #ifndef KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 #define KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 
-extern const char *const DayNames[7];      // Sunday first
+extern const char *const DayNames[7]; // Sunday first
 extern const char *const DayAbbreviations[7];
-extern const char *const MonthNames[12];   // January first
+extern const char *const MonthNames[12]; // January first
 extern const char *const MonthAbbreviations[12];
-extern const char *const Designators[2];   // before noon, from noon
+extern const char *const Designators[2]; // before noon, from noon
 extern const char EraName[];
 
 // Used where a call gives no picture of its own.

@@ -1,6 +1,6 @@
 // CharToOemBuffA: a table lookup from the ANSI to the OEM code page.
-#include "platform/posix/locale_data.h"
 #include "platform/platform.h"
+#include "platform/posix/locale_data.h"
 
 BOOL WINAPI CharToOemBuffA(LPCSTR source, LPSTR destination, DWORD length)
 {

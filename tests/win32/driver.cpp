@@ -122,8 +122,8 @@ void SharedCasesTest()
             std::string line = "kolbex.exe";
             for (const char *const *arg = c.args; arg < c.args + 5 && *arg; arg++)
                 line += std::string(" ") + *arg;
-            Check(sink == Sink::Pipe ? "pipe" : "file", line, Run(line, sink),
-                  c.out ? c.out : help, static_cast<DWORD>(c.exitCode));
+            Check(sink == Sink::Pipe ? "pipe" : "file", line, Run(line, sink), c.out ? c.out : help,
+                  static_cast<DWORD>(c.exitCode));
         }
     }
 }
@@ -137,8 +137,8 @@ struct LineCase {
 const LineCase lineCases[] = {
     {"\"C:\\my tools\\kolbex.exe\" x", "x", 0},
     {"\"C:\\my tools\\kolbex.exe\"  x", " x", 0},
-    {"\"kolbex.exe\"x y", "x y", 0},   // the byte after the quote is not a space
-    {"kolbex.exe\tx y", "y", 0},       // a tab does not end the name
+    {"\"kolbex.exe\"x y", "x y", 0}, // the byte after the quote is not a space
+    {"kolbex.exe\tx y", "y", 0},     // a tab does not end the name
     {"\"unclosed name x", nullptr, 255},
     {"kolbex.exe", nullptr, 255},
     {"kolbex.exe ", nullptr, 255},
@@ -196,7 +196,8 @@ const ClockCase clockCases[] = {
          return Format(true, "'\xe9' MMMM", false) + "  " + Format(true, "'\xe9' MMMM", true) +
                 " \xe9";
      }},
-    {"kolbex.exe [time:'Uhr' hh]@20|", [] {
+    {"kolbex.exe [time:'Uhr' hh]@20|",
+     [] {
          std::string s = Format(false, "'uHr' HH", false);
          return s + std::string(20 - s.size(), ' ') + "|";
      }},
