@@ -6,7 +6,12 @@ if(KOLBEX_WERROR)
 endif()
 add_compile_options(${KOLBEX_WARNINGS})
 
-if(KOLBEX_SANITIZE)
+if(KOLBEX_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+  add_compile_definitions(KOLBEX_SANITIZED=1)
+elseif(KOLBEX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
   add_compile_definitions(KOLBEX_SANITIZED=1)
