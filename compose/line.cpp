@@ -4,7 +4,10 @@
 
 bool CreateOutputLine(RunState *state)
 {
-    char *line = static_cast<char *>(HeapAlloc(state->heap, HEAP_ZERO_MEMORY, OutputLineCapacity));
+    // Not zero-filled: nothing is read from the line past writePos, and the
+    // final NUL is stored when the scan ends. Clearing 4 KiB would be a fifth
+    // of what the whole run costs.
+    char *line = static_cast<char *>(HeapAlloc(state->heap, 0, OutputLineCapacity));
     if (!line) {
         state->outOfMemory = 1;
         return false;
