@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Checks what users install: the install tree, the manual page, the .deb
+# from build/ and the zip from build-win32/ (both must have been built).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "packages: $*" >&2; exit 1; }
+has() { grep -qxF -- "$2" "$1" || fail "$3 lacks $2"; }
+
+# The install tree.
+cmake --install build --prefix "$work/stage" >/dev/null
+for f in bin/kolbex share/man/man1/kolbex.1 share/doc/kolbex/README.md share/doc/kolbex/LICENSE; do
+  [ -f "$work/stage/$f" ] || fail "the install tree lacks $f"
+done
+[ "$("$work/stage/bin/kolbex" a '[[b')" = "a [b" ] || fail "the installed program does not run"
+
+# The manual page: no warning from groff.
+warnings=$(groff -man -t -ww -z doc/kolbex.1 2>&1)
+[ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
+
+# The .deb.
+(cd build && cpack -G DEB -B "$work/deb" >/dev/null)
+deb=$(ls "$work"/deb/kolbex_1.0~b_*.deb)
+[ "$(dpkg-deb -f "$deb" Package)" = kolbex ] || fail "wrong package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "1.0~b" ] || fail "wrong version"
+dpkg-deb -f "$deb" Depends | grep -q '^libc6 (>= ' || fail "no dependency on libc6"
+dpkg-deb -c "$deb" | awk '{print $6}' >"$work/deb.list"
+has "$work/deb.list" ./usr/bin/kolbex .deb
+has "$work/deb.list" ./usr/share/man/man1/kolbex.1 .deb
+has "$work/deb.list" ./usr/share/doc/kolbex/LICENSE .deb
+dpkg-deb -x "$deb" "$work/root"
+[ "$("$work/root/usr/bin/kolbex" '"@3"')" = "@3" ] || fail "the packaged program does not run"
+
+# The zip for Windows.
+(cd build-win32 && cpack -G ZIP -B "$work/zip" >/dev/null)
+zip=$work/zip/kolbex-1.0b-win32.zip
+[ -f "$zip" ] || fail "no zip"
+(cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
+printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the zip holds other files"
+echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), $(basename "$zip"): as they should be"

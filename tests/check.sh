@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Sets up and runs every test of Kolbex.
+#
+# As root on Debian it first installs what the tests need. Elsewhere it names
+# what is missing and skips the parts that need it, saying so; with CI=true a
+# missing tool is an error instead.
+#
+# The parts: the program and its tests (g++, warnings as errors), the same
+# end to end under valgrind memcheck, everything again with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, clang-format and
+# clang-tidy, the Windows program under Wine, the fuzzers for a short time,
+# the benchmark figures, and the install tree and packages.
+#
+#   tests/check.sh                       everything
+#   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=$(nproc 2>/dev/null || echo 2)
+fuzz_seconds=${KOLBEX_FUZZ_SECONDS:-30}
+strict=${CI:-false}
+
+# Debian package, and the command or file that shows it is there.
+needs=(
+  "cmake:cmake" "g++:g++" "make:make" "libgtest-dev:/usr/include/gtest/gtest.h"
+  "valgrind:valgrind" "faketime:faketime" "clang:clang++" "clang-format:clang-format"
+  "clang-tidy:clang-tidy" "libclang-rt-14-dev:/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a"
+  "g++-mingw-w64-i686:i686-w64-mingw32-g++" "wine:wine" "wine32:i386:/usr/lib/wine/wine"
+  "hyperfine:hyperfine" "groff-base:groff" "dpkg-dev:dpkg-shlibdeps"
+)
+
+present() { case $1 in /*) [ -e "$1" ] ;; *) command -v "$1" >/dev/null 2>&1 ;; esac; }
+missing_packages() {
+  local need
+  for need in "${needs[@]}"; do
+    present "${need##*:}" || printf '%s\n' "${need%:*}"
+  done
+}
+
+setup() {
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+    echo "check: installing $(echo $missing)"
+    if echo "$missing" | grep -q ':i386'; then
+      dpkg --add-architecture i386
+    fi
+    apt-get update -q
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  else
+    echo "check: missing (Debian packages): $(echo $missing)"
+    [ "$strict" = true ] && { echo "check: CI needs them all" >&2; exit 1; }
+  fi
+}
+
+passed=0
+failed=0
+skipped=()
+step() {
+  local name=$1
+  shift
+  echo
+  echo "=== $name"
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "=== $name FAILED"
+  fi
+}
+have() {
+  local tool
+  for tool in "$@"; do
+    if ! present "$tool"; then
+      [ "$strict" = true ] && { echo "check: $tool is missing" >&2; return 1; }
+      skipped+=("$CURRENT (no $tool)")
+      echo "check: skipped, $tool is missing"
+      return 2
+    fi
+  done
+}
+guarded() {
+  CURRENT=$1
+  local tools=$2
+  shift 2
+  local rc=0
+  # shellcheck disable=SC2086
+  have $tools || rc=$?
+  [ "$rc" = 2 ] && return 0
+  [ "$rc" = 0 ] || return 1
+  "$@"
+}
+
+plain() {
+  cmake -S . -B build -DKOLBEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build build -j"$jobs" &&
+    ctest --test-dir build -j"$jobs" --no-tests=error --output-on-failure
+}
+
+sanitized() {
+  cmake -S . -B build-asan -DKOLBEX_WERROR=ON -DKOLBEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+    cmake --build build-asan -j"$jobs" &&
+    ctest --test-dir build-asan -j"$jobs" --no-tests=error --output-on-failure
+}
+
+style() {
+  local sources
+  sources=$(git ls-files '*.cpp' '*.h')
+  # shellcheck disable=SC2086
+  clang-format --dry-run --Werror $sources || return 1
+  # shellcheck disable=SC2086
+  clang-tidy -p build --quiet $(git ls-files 'compose/*.cpp' 'console/*.cpp' 'run/*.cpp' \
+    'platform/posix/*.cpp' 'tests/*.cpp' ':!tests/win32/*') 2>/dev/null
+}
+
+windows() {
+  cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+    -DKOLBEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build build-win32 -j"$jobs" &&
+    ctest --test-dir build-win32 --no-tests=error --output-on-failure
+}
+
+bench_figures() {
+  BENCH_RUNS=50 bench/bench.sh build/kolbex
+}
+
+packages() {
+  bash tests/check-packages.sh
+}
+
+setup
+step "build and test (g++)" guarded "tests" "cmake g++" plain
+step "sanitizers (clang)" guarded "sanitizers" "clang++" sanitized
+step "format and lint" guarded "style" "clang-format clang-tidy" style
+step "Windows program under Wine" guarded "windows" "i686-w64-mingw32-g++ wine" windows
+step "fuzzing, ${fuzz_seconds}s a target" guarded "fuzzing" "clang++" fuzz/run.sh "$fuzz_seconds"
+step "benchmark figures" guarded "benchmark" "valgrind" bench_figures
+step "install tree and packages" guarded "packages" "dpkg-shlibdeps groff i686-w64-mingw32-g++" packages
+
+echo
+for s in "${skipped[@]+"${skipped[@]}"}"; do echo "check: skipped $s"; done
+echo "check: $passed passed, $failed failed"
+[ "$failed" = 0 ]
