@@ -1,7 +1,9 @@
 // The built program, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "tests/e2e_cases.h"
@@ -65,6 +67,29 @@ TEST(EndToEnd, WritesALongLineWhole)
     EXPECT_EQ(r.exitCode, 0);
     r = RunKolbex({"@99999999999"});
     EXPECT_EQ(r.out, std::string(1048576, ' '));
+}
+
+// As long a command line as the system takes, of every byte value that is
+// neither NUL nor a mark, comes out whole.
+TEST(EndToEnd, WritesTheLargestCommandLineWhole)
+{
+    long limit = sysconf(_SC_ARG_MAX);
+    ASSERT_GT(limit, 200000);
+    std::string part;
+    for (int i = 0; part.size() < 100000; i++) {
+        char c = static_cast<char>(1 + i % 255);
+        if (!std::strchr("\"'@[/", c))
+            part += c;
+    }
+    // Leave room for the environment and the pointers.
+    std::vector<std::string> args(static_cast<std::size_t>((limit - 65536) / 100008), part);
+    RunResult r = RunKolbex(args);
+    std::string expected = part;
+    for (std::size_t i = 1; i < args.size(); i++)
+        expected += " " + part;
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.size(), expected.size());
+    EXPECT_TRUE(r.out == expected);
 }
 
 TEST(EndToEnd, ProgramNameIsSkipped)
