@@ -37,22 +37,14 @@ TEST(EndToEnd, UsageTextIsExact)
     EXPECT_EQ(usage.size(), 474u);
 }
 
-TEST(EndToEnd, WritesToAPipe)
+TEST(EndToEnd, WritesToAPipeAFileAndATerminal)
 {
-    for (const E2ECase &c : Cases()) {
-        RunResult r = RunKolbex(c.args);
-        EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
-    }
-}
-
-TEST(EndToEnd, WritesToAFileAndATerminal)
-{
-    for (Sink sink : {Sink::File, Sink::Terminal}) {
+    for (Sink sink : {Sink::Pipe, Sink::File, Sink::Terminal}) {
         for (const E2ECase &c : Cases()) {
             RunResult r = RunKolbex(c.args, {sink});
-            EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
-            EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
+            EXPECT_EQ(r.out, c.out) << static_cast<int>(sink) << testing::PrintToString(c.args);
+            EXPECT_EQ(r.exitCode, c.exitCode)
+                << static_cast<int>(sink) << testing::PrintToString(c.args);
         }
     }
 }
