@@ -6,15 +6,14 @@ if(KOLBEX_WERROR)
 endif()
 add_compile_options(${KOLBEX_WARNINGS})
 
-if(KOLBEX_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-                      -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
-  add_compile_definitions(KOLBEX_SANITIZED=1)
-elseif(KOLBEX_SANITIZE)
+# The fuzz targets run under the same sanitizers, with coverage for libFuzzer.
+if(KOLBEX_SANITIZE OR KOLBEX_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
   add_compile_definitions(KOLBEX_SANITIZED=1)
+endif()
+if(KOLBEX_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 # The product pays for nothing it does not use: no exceptions, no RTTI.

@@ -40,6 +40,7 @@ struct RunState {
 
 // Creates the zero-filled line at its initial capacity; false without memory.
 bool CreateOutputLine(RunState *state);
+// Gives back the line and the picture scratch.
 void ReleaseOutputLine(RunState *state);
 
 // Makes room for `bytes` more output bytes at writePos plus the final NUL;

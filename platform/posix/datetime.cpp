@@ -51,12 +51,6 @@ bool IsLeapYear(int year)
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int DaysInMonth(int year, int month)
-{
-    static const unsigned char days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return (month == 2 && IsLeapYear(year)) ? 29 : days[month - 1];
-}
-
 // Sunday is 0; the day of week of a given moment is computed, never trusted.
 int DayOfWeek(int year, int month, int day)
 {
@@ -83,7 +77,7 @@ bool NormalizeDate(SYSTEMTIME *t)
     unsigned long day = t->wYear * 10000ul + t->wMonth * 100ul + t->wDay;
     if (day > 308280914ul)
         return false;
-    if (t->wMonth == 2 && t->wDay > DaysInMonth(t->wYear, 2)) {
+    if (t->wMonth == 2 && t->wDay == 29 && !IsLeapYear(t->wYear)) {
         t->wMonth = 3;
         t->wDay = 1;
     }
