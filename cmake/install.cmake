@@ -1,11 +1,15 @@
-# Installation and packages: a .deb on POSIX, a zip for Windows.
+# Installation and packages: a .deb on POSIX, a zip for each Windows program.
 include(GNUInstallDirs)
 
 if(WIN32)
   install(TARGETS kolbex RUNTIME DESTINATION .)
   install(FILES README.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION_TEXT}-win32")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION_TEXT}-win32")
+  else()
+    set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION_TEXT}-win64")
+  endif()
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   install(TARGETS kolbex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

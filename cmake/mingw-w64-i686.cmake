@@ -1,16 +1,7 @@
-# Cross-builds the native 32-bit Windows program with MinGW-w64; the tests
-# run under Wine when it is installed.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The 32-bit Windows program. Wine's launcher runs it with the 32-bit loader,
+# which starts only where the host's kernel runs 32-bit programs.
+set(KOLBEX_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
 
 find_program(KOLBEX_WINE NAMES wine)
 if(KOLBEX_WINE)

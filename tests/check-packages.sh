@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what users install: the install tree, the manual page, the .deb
-# from build/ and the zip from build-win32/ (both must have been built).
+# from build/ and the zips from build-win32/ and build-win64/ (all must have
+# been built).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -33,10 +34,19 @@ has "$work/deb.list" ./usr/share/doc/kolbex/LICENSE .deb
 dpkg-deb -x "$deb" "$work/root"
 [ "$("$work/root/usr/bin/kolbex" '"@3"')" = "@3" ] || fail "the packaged program does not run"
 
-# The zip for Windows.
-(cd build-win32 && cpack -G ZIP -B "$work/zip" >/dev/null)
-zip=$work/zip/kolbex-1.0b-win32.zip
-[ -f "$zip" ] || fail "no zip"
-(cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
-printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the zip holds other files"
-echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), $(basename "$zip"): as they should be"
+# The zips for Windows, each with the program of its own architecture.
+zips=()
+for bits in 32 64; do
+  (cd "build-win$bits" && cpack -G ZIP -B "$work/zip$bits" >/dev/null)
+  zip=$work/zip$bits/kolbex-1.0b-win$bits.zip
+  [ -f "$zip" ] || fail "no zip for win$bits"
+  (cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
+  printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the win$bits zip holds other files"
+  mkdir "$work/unzip$bits"
+  (cd "$work/unzip$bits" && cmake -E tar xf "$zip")
+  format=$([ "$bits" = 32 ] && echo pei-i386 || echo pei-x86-64)
+  objdump -f "$work/unzip$bits/kolbex.exe" | grep -q "file format $format" ||
+    fail "the win$bits zip holds no $format program"
+  zips+=("$(basename "$zip")")
+done
+echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${zips[*]}: as they should be"

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Runs the Windows tests under Wine, in the build's own prefix.
+#
+#   wine.sh probe     LOADER
+#   wine.sh driver    LOADER PREFIX DRIVER PROGRAM
+#   wine.sh reference LOADER PREFIX REFERENCE OUTPUT EXPECTED
+#   wine.sh console   LOADER PREFIX PROGRAM
+#
+# Every mode but probe first starts the loader for real. A host whose kernel
+# runs no 32-bit programs refuses the 32-bit loader ("Exec format error"):
+# the test then says so in one line and exits 77, which ctest counts as
+# skipped. Any other failure to start is a failure.
+set -uo pipefail
+mode=$1
+loader=$2
+shift 2
+
+probe() {
+  local said
+  if said=$("$loader" --version 2>&1); then
+    return 0
+  fi
+  if [[ $said == *"Exec format error"* ]]; then
+    echo "not run: this host does not run 32-bit programs ($loader: Exec format error)"
+    return 77
+  fi
+  echo "$loader does not start: $said"
+  return 1
+}
+
+probe || exit
+[ "$mode" = probe ] && exit 0
+
+export WINEPREFIX=$1 WINEDEBUG=-all
+# Wine takes its locale and code pages from the host's locale variables;
+# C.UTF-8 gives English (United States), 1252 and 437.
+export LC_ALL=C.UTF-8
+shift
+
+driver() {
+  "$loader" "$1" "$2"
+}
+
+# The platform's own formatting must equal the committed reference that the
+# POSIX stand-ins are held to.
+reference() {
+  "$loader" "$1" >"$2" || { echo "the reference program failed"; return 1; }
+  cmp -s "$2" "$3" || { echo "the platform's output differs from $3; see $2"; return 1; }
+}
+
+# Wine gives a program whose standard output is a terminal a console, and
+# its writes go through WriteConsoleA. That console is a screen, not a byte
+# stream; what Wine sends to the terminal besides the program's bytes:
+#   ESC[?25l and ESC[?25h  hide and show the cursor around every update;
+#   ESC[K                  ends a row whose rest is blank, in place of the
+#                          blanks (trailing spaces are never sent);
+#   CR LF                  ends a row, for a line feed of the program's own
+#                          and where a line wraps at the terminal's width.
+# A line wider than the terminal is drawn row by row, each row whole (so
+# each ends in ESC[K). The terminal is made as wide as Wine allows, 32,767
+# columns, so only the line over 64 KiB wraps. Only the cursor pair is
+# stripped here; every other byte is compared.
+width=32767
+esc=$'\e'
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Runs the program on a new terminal; its bytes, less the cursor pair, go to
+# $work/got and its exit code to $status.
+on_terminal() {
+  local command
+  printf -v command '%q ' "$loader" "$program" "$@"
+  script -q -e -c "stty -opost cols $width rows 50; exec $command" /dev/null </dev/null |
+    sed "s/$esc\\[?25[lh]//g" >"$work/got"
+  status=${PIPESTATUS[0]}
+}
+
+spaces() { printf '%*s' "$1" ''; }
+
+failures=0
+expect() {
+  local what=$1 want_status=$2
+  if ! cmp -s "$work/got" "$work/want" || [ "$status" != "$want_status" ]; then
+    failures=$((failures + 1))
+    echo "FAIL console, $what: exit $status (expected $want_status)"
+    printf '  got      %q\n  expected %q\n' "$(head -c 300 "$work/got")" "$(head -c 300 "$work/want")"
+  fi
+}
+
+console() {
+  program=$1
+  local before after
+
+  on_terminal plain text
+  printf 'plain text' >"$work/want"
+  expect "plain text" 0
+
+  for _ in 1 2 3; do
+    before=$(date +%Y-%m-%d)
+    on_terminal '[date:yyyy-mm-dd]'
+    after=$(date +%Y-%m-%d)
+    [ "$before" = "$after" ] && break
+  done
+  printf '%s' "$after" >"$work/want"
+  cmp -s "$work/got" "$work/want" || printf '%s' "$before" >"$work/want"
+  expect "a field" 0
+
+  # 70,001 bytes: three rows of the terminal.
+  on_terminal 'a@20000b@40000c@60000d@70000|'
+  printf 'a%sb\e[K\r\n%sc%sd\e[K\r\n%s|\e[K' "$(spaces 19999)" "$(spaces 7233)" \
+    "$(spaces 19999)" "$(spaces 4466)" >"$work/want"
+  expect "a line over 64 KiB" 0
+
+  # The banner's own line feed, and the usage lines that end in spaces.
+  on_terminal
+  printf '%s\r\n' '' \
+    'Kolbex, ver. 1.0b - date and time stamps for scripts and logs' \
+    'Kolbex sends a string with embedded time and date information to STDOUT,' \
+    $'interpreting:\e[K' \
+    $'   [date:...] using tokens: d dd ddd dddd m mm mmm mmmm yy yyyy\e[K' \
+    $'   [time:...] using tokens: h hh mm ss t tt\e[K' \
+    $'              tokens not case sensitive; any delimiters\e[K' \
+    '   @nn sets output position to nn (1...) padding with spaces' \
+    'Option:' \
+    '   /OEM for OEM (DOS) conversion of resulting date/time strings' \
+    '' \
+    'Example:' \
+    '   Kolbex Backup [date:yyyy-mm-dd] completed at [time:hh:mm:ss]' >"$work/want"
+  expect "the usage text" 255
+
+  echo "console: $((4 - failures)) passed, $failures failed"
+  [ "$failures" = 0 ]
+}
+
+"$mode" "$@"
