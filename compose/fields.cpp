@@ -1,6 +1,6 @@
 #include "compose/fields.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "compose/fold.h"
 #include "compose/scanner.h"
@@ -11,11 +11,11 @@ namespace {
 // the clock is read anew by each call, so the size may change once more.
 constexpr int FormatAttempts = 3;
 
-bool ReservePicture(RunState *state, std::size_t bytes)
+bool ReservePicture(RunState *state, size_t bytes)
 {
     if (bytes <= state->pictureCapacity)
         return true;
-    std::size_t capacity = bytes < 64 ? 64 : bytes;
+    size_t capacity = bytes < 64 ? 64 : bytes;
     void *block = state->picture ? HeapReAlloc(state->heap, 0, state->picture, capacity)
                                  : HeapAlloc(state->heap, 0, capacity);
     if (!block) {
@@ -29,7 +29,7 @@ bool ReservePicture(RunState *state, std::size_t bytes)
 
 void Substitute(char *picture, char from, char to)
 {
-    for (char *p = picture; (p = std::strchr(p, from)) != nullptr; p++)
+    for (char *p = picture; (p = strchr(p, from)) != nullptr; p++)
         *p = to;
 }
 
@@ -47,7 +47,7 @@ int FormatField(RunState *state, FieldKind kind)
 {
     int capacity = FieldCapacity;
     for (int attempt = 0; attempt < FormatAttempts; attempt++) {
-        if (!ReserveLine(state, static_cast<std::size_t>(capacity)))
+        if (!ReserveLine(state, static_cast<size_t>(capacity)))
             return 0;
         int count = CallService(kind, state->picture, state->writePos, capacity);
         if (count > 0 && count <= capacity)
@@ -67,9 +67,9 @@ void FieldRule(RunState *state)
 {
     TakePrefix(state, 5);
     state->fieldKind = NoField;
-    if (std::strcmp(state->prefix, "DATE:") == 0)
+    if (strcmp(state->prefix, "DATE:") == 0)
         state->fieldKind = Date;
-    else if (std::strcmp(state->prefix, "TIME:") == 0)
+    else if (strcmp(state->prefix, "TIME:") == 0)
         state->fieldKind = Time;
 
     if (state->fieldKind == NoField) {
@@ -87,21 +87,21 @@ void ExpandField(RunState *state, FieldKind kind)
     const char *start = state->cursor;
     while (*state->cursor && *state->cursor != ']')
         state->cursor++;
-    std::size_t length = static_cast<std::size_t>(state->cursor - start);
+    size_t length = static_cast<size_t>(state->cursor - start);
     if (*state->cursor == ']')
         state->cursor++;
     if (!ReservePicture(state, length + 1))
         return;
 
     char *picture = state->picture;
-    for (std::size_t i = 0; i < length; i++)
+    for (size_t i = 0; i < length; i++)
         picture[i] = static_cast<char>(FoldLower(static_cast<unsigned char>(start[i])));
     picture[length] = '\0';
 
     // Letters are restored everywhere, quoted literal text included.
     if (kind == Date)
         Substitute(picture, 'm', 'M');
-    else if (!std::strchr(picture, 't'))
+    else if (!strchr(picture, 't'))
         Substitute(picture, 'h', 'H');
 
     int count = FormatField(state, kind);

@@ -1,4 +1,4 @@
-#include <cstring>
+#include <string.h>
 
 #include "compose/state.h"
 
@@ -29,18 +29,18 @@ void ReleaseOutputLine(RunState *state)
     state->pictureCapacity = 0;
 }
 
-bool ReserveLine(RunState *state, std::size_t bytes)
+bool ReserveLine(RunState *state, size_t bytes)
 {
-    std::size_t used = LineLength(state);
-    std::size_t capacity = static_cast<std::size_t>(state->lineLimit - state->outputStart) + 1;
+    size_t used = LineLength(state);
+    size_t capacity = static_cast<size_t>(state->lineLimit - state->outputStart) + 1;
     if (used + bytes < capacity)
         return true;
     if (state->outOfMemory || bytes > MaxLineCapacity - used - 1) {
         state->outOfMemory = 1;
         return false;
     }
-    std::size_t needed = used + bytes + 1;
-    std::size_t grown = capacity < MaxLineCapacity / 2 ? capacity * 2 : MaxLineCapacity;
+    size_t needed = used + bytes + 1;
+    size_t grown = capacity < MaxLineCapacity / 2 ? capacity * 2 : MaxLineCapacity;
     if (grown < needed)
         grown = needed;
     char *line = static_cast<char *>(HeapReAlloc(state->heap, 0, state->outputStart, grown));

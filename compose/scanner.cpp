@@ -1,6 +1,6 @@
 #include "compose/scanner.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "compose/fields.h"
 #include "compose/fold.h"
@@ -16,24 +16,24 @@ bool IsDigit(char byte)
 // as a 32-bit signed value, so a wrapped negative target pads nothing.
 void PositionMark(RunState *state)
 {
-    std::uint32_t target = 0;
+    uint32_t target = 0;
     while (IsDigit(*state->cursor)) {
-        target = target * 10 + static_cast<std::uint32_t>(*state->cursor - '0');
+        target = target * 10 + static_cast<uint32_t>(*state->cursor - '0');
         state->cursor++;
     }
-    state->padTarget = static_cast<std::int32_t>(target);
+    state->padTarget = static_cast<int32_t>(target);
     if (state->padTarget == 0) {
         state->pending = '@';
         return;
     }
-    std::int32_t goal = state->padTarget < MaxPadTarget ? state->padTarget : MaxPadTarget;
-    std::int32_t length = static_cast<std::int32_t>(LineLength(state));
+    int32_t goal = state->padTarget < MaxPadTarget ? state->padTarget : MaxPadTarget;
+    int32_t length = static_cast<int32_t>(LineLength(state));
     if (goal <= length)
         return;
-    std::size_t pad = static_cast<std::size_t>(goal - length);
+    size_t pad = static_cast<size_t>(goal - length);
     if (!ReserveLine(state, pad))
         return;
-    std::memset(state->writePos, ' ', pad);
+    memset(state->writePos, ' ', pad);
     state->writePos += pad;
 }
 
@@ -52,7 +52,7 @@ void SingleQuote(RunState *state)
 void Option(RunState *state)
 {
     TakePrefix(state, 3);
-    if (std::strcmp(state->prefix, "OEM") == 0) {
+    if (strcmp(state->prefix, "OEM") == 0) {
         state->oemMode = 1;
         state->cursor += 3;
     } else if (*state->cursor == '?') {
@@ -113,5 +113,5 @@ void ComposeLine(RunState *state)
             AppendByte(state, state->pending);
     }
     *state->writePos = '\0';
-    state->lineLength = static_cast<std::int32_t>(LineLength(state));
+    state->lineLength = static_cast<int32_t>(LineLength(state));
 }

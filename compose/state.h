@@ -2,31 +2,31 @@
 #ifndef KOLBEX_COMPOSE_STATE_H
 #define KOLBEX_COMPOSE_STATE_H
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #include "platform/platform.h"
 
 // The line starts this large and grows when an append needs more room.
-constexpr std::size_t OutputLineCapacity = 4096;
+constexpr size_t OutputLineCapacity = 4096;
 // A line may not grow past this: its length must stay a 32-bit count.
-constexpr std::size_t MaxLineCapacity = 0x7FFF0000;
+constexpr size_t MaxLineCapacity = 0x7FFF0000;
 // A position mark pads the line to at most this many bytes.
-constexpr std::int32_t MaxPadTarget = 1048576;
+constexpr int32_t MaxPadTarget = 1048576;
 
-enum FieldKind : std::int32_t { NoField = 0, Date = 1, Time = 2 };
+enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2 };
 
 struct RunState {
-    const char *cursor;      // next byte of the tail not yet taken
-    char *writePos;          // where the next output byte goes
-    std::int32_t fieldKind;  // FieldKind of the field being expanded
-    std::int32_t current;    // the byte just taken, 0 to 255
-    std::int32_t oemMode;    // 1 once "/OEM" has been read
-    std::int32_t lineLength; // set when the scan ends
-    char *outputStart;       // first byte of the output line
-    std::int32_t literalMode;
-    std::int32_t exitCode;
-    std::int32_t padTarget;
+    const char *cursor; // next byte of the tail not yet taken
+    char *writePos;     // where the next output byte goes
+    int32_t fieldKind;  // FieldKind of the field being expanded
+    int32_t current;    // the byte just taken, 0 to 255
+    int32_t oemMode;    // 1 once "/OEM" has been read
+    int32_t lineLength; // set when the scan ends
+    char *outputStart;  // first byte of the output line
+    int32_t literalMode;
+    int32_t exitCode;
+    int32_t padTarget;
     char prefix[6]; // folded bytes after "[" or "/"
     char helpMark;  // '?' once help has been requested
     char pending;   // byte to append at the end of a step, 0 for none
@@ -34,8 +34,8 @@ struct RunState {
     HANDLE heap;
     char *lineLimit; // the last byte of the line, kept for its NUL
     char *picture;   // scratch for a field's picture, reused
-    std::size_t pictureCapacity;
-    std::int32_t outOfMemory; // 1 when the line could not grow: nothing is written
+    size_t pictureCapacity;
+    int32_t outOfMemory; // 1 when the line could not grow: nothing is written
 };
 
 // Creates the zero-filled line at its initial capacity; false without memory.
@@ -45,11 +45,11 @@ void ReleaseOutputLine(RunState *state);
 
 // Makes room for `bytes` more output bytes at writePos plus the final NUL;
 // false (and outOfMemory set) when the line cannot grow.
-bool ReserveLine(RunState *state, std::size_t bytes);
+bool ReserveLine(RunState *state, size_t bytes);
 
-inline std::size_t LineLength(const RunState *state)
+inline size_t LineLength(const RunState *state)
 {
-    return static_cast<std::size_t>(state->writePos - state->outputStart);
+    return static_cast<size_t>(state->writePos - state->outputStart);
 }
 
 inline void AppendByte(RunState *state, char byte)

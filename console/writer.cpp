@@ -1,6 +1,6 @@
 #include "console/writer.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "platform/platform.h"
 
@@ -19,7 +19,7 @@ BOOL WINAPI ControlHandler(DWORD)
 
 // The console first, a file or pipe when the handle is not a console. A
 // line never grows past a DWORD's count (MaxLineCapacity).
-bool WriteBytes(const char *bytes, std::size_t size)
+bool WriteBytes(const char *bytes, size_t size)
 {
     DWORD count = static_cast<DWORD>(size);
     DWORD written = 0;
@@ -43,7 +43,7 @@ bool WriteText(const char *text)
 {
     if (!text)
         return true;
-    std::size_t count = std::strlen(text);
+    size_t count = strlen(text);
     return count == 0 || WriteBytes(text, count);
 }
 

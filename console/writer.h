@@ -3,7 +3,7 @@
 #ifndef KOLBEX_CONSOLE_WRITER_H
 #define KOLBEX_CONSOLE_WRITER_H
 
-#include <cstddef>
+#include <stddef.h>
 
 // Fetches the standard handles and registers the console control handler.
 void StartConsole();

@@ -13,8 +13,8 @@
 
 #else
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #define WINAPI
 #define TRUE 1
@@ -22,10 +22,10 @@
 
 using BOOL = int;
 using UINT = unsigned int;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
+using WORD = uint16_t;
+using DWORD = uint32_t;
 using LCID = DWORD;
-using SIZE_T = std::size_t;
+using SIZE_T = size_t;
 using HANDLE = void *;
 using LPVOID = void *;
 using LPCVOID = const void *;
@@ -63,6 +63,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
                       LPOVERLAPPED overlapped);
 BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
 
+HANDLE WINAPI GetProcessHeap(void);
 HANDLE WINAPI HeapCreate(DWORD options, SIZE_T initialSize, SIZE_T maximumSize);
 LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);

@@ -32,8 +32,12 @@ void RunKolbex()
     RunState state{};
     state.heap = HeapCreate(0, HeapInitialSize, 0);
     StartConsole();
-    if (state.heap && CreateOutputLine(&state)) {
-        state.cursor = CommandTail(GetCommandLineA());
+    // Null where the platform has to build the command line and cannot.
+    const char *commandLine = nullptr;
+    if (state.heap && CreateOutputLine(&state))
+        commandLine = GetCommandLineA();
+    if (commandLine) {
+        state.cursor = CommandTail(commandLine);
         ComposeLine(&state);
     } else {
         state.outOfMemory = 1;

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <elf.h>
 #include <fcntl.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -53,7 +55,32 @@ int OpenTerminal(int *controller)
     return terminal;
 }
 
+// Whether the program asks for a program interpreter, the dynamic loader.
+bool IsDynamic(const char *path)
+{
+    int fd = open(path, O_RDONLY);
+    Elf64_Ehdr header{};
+    bool dynamic = false;
+    if (fd >= 0 && read(fd, &header, sizeof header) == sizeof header) {
+        for (int i = 0; i < header.e_phnum && !dynamic; i++) {
+            Elf64_Phdr segment{};
+            off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
+            dynamic = pread(fd, &segment, sizeof segment, at) == sizeof segment &&
+                      segment.p_type == PT_INTERP;
+        }
+    }
+    if (fd >= 0)
+        close(fd);
+    return dynamic;
+}
+
 } // namespace
+
+const char *ProgramUnderTest()
+{
+    const char *program = std::getenv("KOLBEX_E2E_PROGRAM");
+    return program && *program ? program : KOLBEX_BINARY;
+}
 
 bool Wrapped()
 {
@@ -63,20 +90,25 @@ bool Wrapped()
 bool FakeClockAvailable()
 {
 #ifdef KOLBEX_SANITIZED
-    return false; // a preloaded clock does not mix with the sanitizers
+    const bool sanitized = true; // a preloaded clock does not mix with the sanitizers
 #else
-    return KOLBEX_FAKETIME_LIB[0] != '\0' && !Wrapped() && access(KOLBEX_FAKETIME_LIB, R_OK) == 0;
+    const bool sanitized = false;
 #endif
+    return !sanitized && KOLBEX_FAKETIME_LIB[0] != '\0' && !Wrapped() &&
+           access(KOLBEX_FAKETIME_LIB, R_OK) == 0 && IsDynamic(ProgramUnderTest());
 }
 
 RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &options)
 {
+    const char *program = options.program              ? options.program
+                          : options.failAllocation > 0 ? KOLBEX_FAILING_HEAP_BINARY
+                                                       : ProgramUnderTest();
     std::vector<std::string> words = WrapperWords();
-    std::string path = words.empty() ? KOLBEX_BINARY : words[0];
+    std::string path = words.empty() ? program : words[0];
     if (words.empty())
-        words.push_back(options.argv0 ? options.argv0 : KOLBEX_BINARY);
+        words.push_back(options.argv0 ? options.argv0 : program);
     else
-        words.push_back(KOLBEX_BINARY);
+        words.push_back(program);
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;
     argv.reserve(words.size() + 1);
@@ -89,7 +121,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
     char fileName[] = "/tmp/kolbex-e2e-XXXXXX";
     switch (options.sink) {
     case Sink::Pipe:
-    case Sink::BrokenPipe: {
+    case Sink::BrokenPipe:
+    case Sink::SlowNonBlockingPipe: {
         int fds[2];
         if (pipe(fds) != 0)
             return {};
@@ -99,6 +132,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
             close(readEnd);
             readEnd = -1;
         }
+        if (options.sink == Sink::SlowNonBlockingPipe)
+            fcntl(childOut, F_SETFL, fcntl(childOut, F_GETFL) | O_NONBLOCK);
         break;
     }
     case Sink::File:
@@ -129,7 +164,17 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
             setenv("FAKETIME", options.fakeTime, 1);
             setenv("FAKETIME_NO_CACHE", "1", 1);
         }
-        setenv("TZ", "UTC", 1);
+        if (options.zone)
+            setenv("TZ", options.zone, 1);
+        else
+            unsetenv("TZ");
+        if (options.failAllocation > 0)
+            setenv("KOLBEX_FAIL_ALLOCATION", std::to_string(options.failAllocation).c_str(), 1);
+        if (options.fileSizeLimit >= 0) {
+            rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
+                         static_cast<rlim_t>(options.fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         execv(path.c_str(), argv.data());
         _exit(126);
     }
@@ -137,6 +182,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
         close(childOut);
 
     RunResult result;
+    if (options.sink == Sink::SlowNonBlockingPipe)
+        usleep(200000); // the pipe fills and the writer meets EAGAIN
     if (readEnd >= 0) {
         result.out = ReadAll(readEnd); // a terminal ends with EIO once the child has gone
         close(readEnd);

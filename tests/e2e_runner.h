@@ -9,10 +9,11 @@
 enum class Sink {
     Pipe,
     File,
-    Terminal,   // a pseudo-terminal with output processing off
-    Closed,     // no standard output at all
-    Full,       // /dev/full: every write fails
-    BrokenPipe, // a pipe whose reader has gone
+    Terminal,            // a pseudo-terminal with output processing off
+    Closed,              // no standard output at all
+    Full,                // /dev/full: every write fails
+    BrokenPipe,          // a pipe whose reader has gone
+    SlowNonBlockingPipe, // set non-blocking, and read only after a while
 };
 
 struct RunResult {
@@ -25,7 +26,17 @@ struct RunOptions {
     Sink sink = Sink::Pipe;
     const char *fakeTime = nullptr; // a frozen local moment, "yyyy-mm-dd hh:mm:ss"
     const char *argv0 = nullptr;    // instead of the program's path
+    const char *zone = "UTC";       // TZ; nullptr: unset
+    long fileSizeLimit = -1;        // RLIMIT_FSIZE in bytes; -1: none
+    const char *program = nullptr;  // instead of the program under test
+    int failAllocation = 0;         // runs kolbex_failing_heap, failing this allocation
 };
+
+// The program under test: KOLBEX_E2E_PROGRAM where set (the static build),
+// else the dynamic build.
+const char *ProgramUnderTest();
+// The dynamic build, to compare other builds with.
+constexpr const char DynamicProgram[] = KOLBEX_BINARY;
 
 RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &options = {});
 
@@ -33,7 +44,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
 // passes a custom argv[0] nor mixes with a preloaded clock.
 bool Wrapped();
 
-// True when the clock can be faked in this build.
+// True when the clock can be faked for the program under test: a preloaded
+// clock needs a dynamically linked program.
 bool FakeClockAvailable();
 
 #endif

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -132,6 +134,115 @@ TEST(EndToEnd, FailedWritesEndWithExitCode1)
         RunResult r = RunKolbex(f.args, {f.sink});
         EXPECT_EQ(r.signal, 0) << static_cast<int>(f.sink);
         EXPECT_EQ(r.exitCode, f.exitCode) << static_cast<int>(f.sink);
+    }
+}
+
+// A file-size limit is a failed write like any other, not a death by
+// signal, and what fitted is kept.
+TEST(EndToEnd, FileSizeLimitIsAFailedWrite)
+{
+    if (Wrapped())
+        GTEST_SKIP() << "the limit would bind the wrapper too";
+    RunOptions options{Sink::File};
+    options.fileSizeLimit = 1000;
+    RunResult r = RunKolbex({"x@5000|"}, options);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "x" + std::string(999, ' '));
+}
+
+// Standard output set non-blocking by another program: the line is
+// written whole once the reader takes it.
+TEST(EndToEnd, WaitsForANonBlockingOutput)
+{
+    RunResult r = RunKolbex({"x@1048576"}, {Sink::SlowNonBlockingPipe});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.size(), 1048576u);
+    EXPECT_TRUE(r.out == "x" + std::string(1048575, ' '));
+}
+
+// Each allocation of a run made to fail in turn, in the order the run makes
+// them: nothing is written and the exit code is 1, never a cut line or 0.
+TEST(EndToEnd, EveryAllocationFailureWritesNothingAndExits1)
+{
+    const char *const sites[] = {"the run's heap", "the line", "the command line",
+                                 "the picture scratch", "the line's growth"};
+    const std::vector<std::string> args = {"[date:yyyy]", std::string(5000, 'x')};
+    int nth = 0;
+    for (const char *site : sites) {
+        RunOptions options;
+        options.failAllocation = ++nth;
+        RunResult r = RunKolbex(args, options);
+        EXPECT_EQ(r.exitCode, 1) << site;
+        EXPECT_EQ(r.out, "") << site;
+    }
+    RunOptions options;
+    options.failAllocation = nth + 1;
+    RunResult r = RunKolbex(args, options);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.size(), 4u + 1 + 5000);
+}
+
+std::vector<std::string> ZoneNames()
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = "/usr/share/zoneinfo";
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(folder, error)) {
+        std::string name = entry.path().lexically_relative(folder).string();
+        if (!entry.is_regular_file() || name.rfind("posix/", 0) == 0 ||
+            name.rfind("right/", 0) == 0)
+            continue;
+        char magic[4] = {};
+        std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof magic);
+        if (std::memcmp(magic, "TZif", 4) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
+// Another build of the program (the static one) tells the same local time
+// as the dynamic build, whatever TZ says. The dynamic build is read before
+// and after, and a minute boundary between the two readings is retried.
+TEST(EndToEnd, AgreesWithTheDynamicBuildInEveryZone)
+{
+    if (std::strcmp(ProgramUnderTest(), DynamicProgram) == 0)
+        GTEST_SKIP() << "the program under test is the dynamic build";
+    const std::vector<std::string> names = ZoneNames();
+    ASSERT_GT(names.size(), 300u) << "the zone database (Debian: tzdata) is missing";
+    std::vector<const char *> zones = {nullptr,
+                                       "",
+                                       "garbage",
+                                       "<+0330>-3:30",
+                                       "EST5EDT",
+                                       ":EST5EDT",
+                                       ":Europe/Berlin",
+                                       "CET-1CEST,M3.5.0,M10.5.0/3",
+                                       "Europe/../Europe/Paris",
+                                       "/usr/share/zoneinfo/Asia/Tokyo",
+                                       "Europe",
+                                       "Nowhere/Zone"}; // nullptr: TZ unset
+    for (const std::string &name : names)
+        zones.push_back(name.c_str());
+    const std::vector<std::string> args = {"[date:yyyy-mm-dd] [time:hh:mm:ss]"};
+    for (const char *zone : zones) {
+        RunOptions dynamic{Sink::Pipe};
+        dynamic.program = DynamicProgram;
+        dynamic.zone = zone;
+        RunOptions other = dynamic;
+        other.program = nullptr;
+        RunResult before, got, after;
+        for (int attempt = 0; attempt < 3; attempt++) {
+            before = RunKolbex(args, dynamic);
+            got = RunKolbex(args, other);
+            after = RunKolbex(args, dynamic);
+            if (before.out == after.out)
+                break;
+        }
+        const char *shown = zone ? zone : "(unset)";
+        EXPECT_EQ(got.out, got.out == after.out ? after.out : before.out) << "TZ=" << shown;
+        EXPECT_EQ(got.exitCode, 0) << "TZ=" << shown;
     }
 }
 

@@ -85,6 +85,8 @@ TEST_F(Fields, ConvertsLaterExpansionsOnly)
     PosixFixClock(&july);
     EXPECT_EQ(Compose("[date:'\xe9'] /OEM [date:'\xe9'] \xe9").line, "\xe9  \x82 \xe9");
     EXPECT_EQ(Compose("/oem[date:'\xfc' mmmm]").line, "\x81 July");
+    // every byte of an expansion, not only its first
+    EXPECT_EQ(Compose("x /OEM[date:mmmm 'a\xe9\xe4\xfc']").line, "x July a\x82\x84\x81");
 }
 
 // An expansion longer than the field capacity is written whole.

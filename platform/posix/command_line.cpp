@@ -1,8 +1,8 @@
 // GetCommandLineA: POSIX hands over argv, already split by the shell, so the
 // raw line is rebuilt: the program name, quoted when it holds a space, then
-// every argument after exactly one space with its bytes unchanged.
-#include <cstdlib>
-#include <cstring>
+// every argument after exactly one space with its bytes unchanged. Without
+// memory for it there is no line: the call returns null.
+#include <string.h>
 
 #include "platform/posix/posix.h"
 
@@ -12,20 +12,20 @@ int savedArgc;
 char **savedArgv;
 char *commandLine;
 
-char emptyLine[] = "kolbex";
+const char defaultName[] = "kolbex";
 
 char *BuildCommandLine()
 {
-    const char *name = (savedArgc > 0 && savedArgv[0]) ? savedArgv[0] : emptyLine;
-    std::size_t size = std::strlen(name) + 3;
+    const char *name = (savedArgc > 0 && savedArgv[0]) ? savedArgv[0] : defaultName;
+    size_t size = strlen(name) + 3;
     for (int i = 1; i < savedArgc; i++)
-        size += std::strlen(savedArgv[i]) + 1;
+        size += strlen(savedArgv[i]) + 1;
 
-    char *line = static_cast<char *>(std::malloc(size));
+    char *line = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, size));
     if (!line)
-        return emptyLine;
+        return nullptr;
 
-    bool quote = std::strchr(name, ' ') != nullptr;
+    bool quote = strchr(name, ' ') != nullptr;
     char *out = line;
     if (quote)
         *out++ = '"';
@@ -37,8 +37,8 @@ char *BuildCommandLine()
         *out++ = '"';
     for (int i = 1; i < savedArgc; i++) {
         *out++ = ' ';
-        std::size_t n = std::strlen(savedArgv[i]);
-        std::memcpy(out, savedArgv[i], n);
+        size_t n = strlen(savedArgv[i]);
+        memcpy(out, savedArgv[i], n);
         out += n;
     }
     *out = '\0';
@@ -49,6 +49,9 @@ char *BuildCommandLine()
 
 void PosixSetArguments(int argc, char **argv)
 {
+    if (commandLine)
+        HeapFree(GetProcessHeap(), 0, commandLine);
+    commandLine = nullptr;
     savedArgc = argc;
     savedArgv = argv;
 }

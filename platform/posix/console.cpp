@@ -1,6 +1,7 @@
 // The standard handles and writing to them. A handle points at the file
 // descriptor it stands for.
-#include <cerrno>
+#include <errno.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
@@ -17,7 +18,8 @@ int Descriptor(HANDLE handle)
 }
 
 // Like the platform's own file write: partial writes and interrupted calls
-// are continued, any other error ends the write.
+// are continued, any other error ends the write. A descriptor that another
+// program set non-blocking is waited on until it takes more.
 BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
 {
     DWORD done = 0;
@@ -26,6 +28,11 @@ BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
         ssize_t n = write(fd, bytes + done, count - done);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd writable = {fd, POLLOUT, 0};
+            if (poll(&writable, 1, -1) >= 0 || errno == EINTR)
+                continue;
+        }
         if (n <= 0) {
             ok = FALSE;
             break;

@@ -1,7 +1,11 @@
 // GetDateFormatA and GetTimeFormatA: the platform's picture language,
 // for the locale in locale_data.
-#include <cerrno>
-#include <ctime>
+#include <errno.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
 
 #include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
@@ -84,16 +88,45 @@ bool NormalizeDate(SYSTEMTIME *t)
     return true;
 }
 
+// A TZ value that names a file of the zone database becomes the file's full
+// path, which every C library reads alike. By name they differ: glibc looks
+// for the file first, musl reads a name without ':' or '/' as a rule (so
+// EST5EDT loses its zone file's history) and refuses names with a dot.
+void UseZoneFile()
+{
+    const char *zone = getenv("TZ");
+    if (!zone || *zone == '\0')
+        return;
+    if (*zone == ':')
+        zone++;
+    if (*zone == '/')
+        return;
+    const char *folder = getenv("TZDIR");
+    if (!folder || *folder == '\0')
+        folder = "/usr/share/zoneinfo";
+    size_t folderLength = strlen(folder);
+    size_t zoneLength = strlen(zone);
+    char path[PATH_MAX];
+    if (zoneLength == 0 || folderLength + zoneLength + 2 > sizeof path)
+        return;
+    memcpy(path, folder, folderLength);
+    path[folderLength] = '/';
+    memcpy(path + folderLength + 1, zone, zoneLength + 1);
+    if (access(path, R_OK) == 0)
+        setenv("TZ", path, 1);
+}
+
 SYSTEMTIME Now()
 {
     static bool zoneRead;
     if (!zoneRead) {
+        UseZoneFile();
         tzset();
         zoneRead = true;
     }
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    std::tm local{};
+    tm local{};
     localtime_r(&now.tv_sec, &local);
     SYSTEMTIME t{};
     t.wYear = static_cast<WORD>(local.tm_year + 1900);

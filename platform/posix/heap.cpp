@@ -1,11 +1,16 @@
 // Private heaps over the C library's allocator. Blocks are not tracked per
 // heap, so HeapDestroy does not free what is left: the process end does.
-#include <cstdlib>
+#include <stdlib.h>
 
 #include "platform/platform.h"
 
 namespace {
 char heapToken;
+}
+
+HANDLE WINAPI GetProcessHeap(void)
+{
+    return &heapToken;
 }
 
 HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T)
@@ -17,7 +22,7 @@ LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes)
 {
     if (bytes == 0)
         bytes = 1;
-    return (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, bytes) : std::malloc(bytes);
+    return (flags & HEAP_ZERO_MEMORY) ? calloc(1, bytes) : malloc(bytes);
 }
 
 // The size of the old block is not known here, so zeroing the grown part
@@ -26,12 +31,12 @@ LPVOID WINAPI HeapReAlloc(HANDLE, DWORD flags, LPVOID block, SIZE_T bytes)
 {
     if ((flags & HEAP_ZERO_MEMORY) || !block)
         return nullptr;
-    return std::realloc(block, bytes ? bytes : 1);
+    return realloc(block, bytes ? bytes : 1);
 }
 
 BOOL WINAPI HeapFree(HANDLE, DWORD, LPVOID block)
 {
-    std::free(block);
+    free(block);
     return TRUE;
 }
 

@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 
 // Hands the process's arguments to GetCommandLineA, which joins them into
-// the single raw line that Windows gives a process.
+// the single raw line that Windows gives a process (anew after every call).
 void PosixSetArguments(int argc, char **argv);
 
 // Makes every formatting call without an explicit moment use this one
