@@ -27,10 +27,21 @@ bool ReservePicture(RunState *state, size_t bytes)
     return true;
 }
 
+// Plain loops rather than strchr: every C library function the program
+// imports is one more symbol for the dynamic loader to bind at start-up.
 void Substitute(char *picture, char from, char to)
 {
-    for (char *p = picture; (p = strchr(p, from)) != nullptr; p++)
-        *p = to;
+    for (char *p = picture; *p; p++)
+        if (*p == from)
+            *p = to;
+}
+
+bool Contains(const char *text, char byte)
+{
+    for (; *text; text++)
+        if (*text == byte)
+            return true;
+    return false;
 }
 
 int CallService(FieldKind kind, const char *picture, char *destination, int capacity)
@@ -67,9 +78,9 @@ void FieldRule(RunState *state)
 {
     TakePrefix(state, 5);
     state->fieldKind = NoField;
-    if (strcmp(state->prefix, "DATE:") == 0)
+    if (PrefixIs(state, "DATE:", sizeof "DATE:"))
         state->fieldKind = Date;
-    else if (strcmp(state->prefix, "TIME:") == 0)
+    else if (PrefixIs(state, "TIME:", sizeof "TIME:"))
         state->fieldKind = Time;
 
     if (state->fieldKind == NoField) {
@@ -101,7 +112,7 @@ void ExpandField(RunState *state, FieldKind kind)
     // Letters are restored everywhere, quoted literal text included.
     if (kind == Date)
         Substitute(picture, 'm', 'M');
-    else if (!strchr(picture, 't'))
+    else if (!Contains(picture, 't'))
         Substitute(picture, 'h', 'H');
 
     int count = FormatField(state, kind);

@@ -52,7 +52,7 @@ void SingleQuote(RunState *state)
 void Option(RunState *state)
 {
     TakePrefix(state, 3);
-    if (strcmp(state->prefix, "OEM") == 0) {
+    if (PrefixIs(state, "OEM", sizeof "OEM")) {
         state->oemMode = 1;
         state->cursor += 3;
     } else if (*state->cursor == '?') {

@@ -25,7 +25,9 @@ char *BuildCommandLine()
     if (!line)
         return nullptr;
 
-    bool quote = strchr(name, ' ') != nullptr;
+    bool quote = false;
+    for (const char *p = name; *p; p++)
+        quote = quote || *p == ' ';
     char *out = line;
     if (quote)
         *out++ = '"';

@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -88,40 +87,70 @@ bool NormalizeDate(SYSTEMTIME *t)
     return true;
 }
 
-// A TZ value that names a file of the zone database becomes the file's full
-// path, which every C library reads alike. By name they differ: glibc looks
-// for the file first, musl reads a name without ':' or '/' as a rule (so
-// EST5EDT loses its zone file's history) and refuses names with a dot.
-void UseZoneFile()
+// Reads the time zone, once, before the first clock reading.
+//
+// glibc's localtime_r reads it on its first call, and looks for a zone file
+// of TZ's name (in TZDIR where set) before it reads TZ as a rule: nothing to
+// do there. Elsewhere a TZ value that names a file of the zone database
+// becomes the file's full path, which every C library reads alike: musl
+// reads a name like EST5EDT as a rule, losing the file's history, and
+// refuses names with a dot. The new setting lives here because putenv keeps
+// it, and unlike setenv it allocates nothing.
+#ifndef __GLIBC__
+char zoneSetting[sizeof "TZ=" + PATH_MAX];
+
+// Copies text to out, short of end; null once it does not fit.
+char *Append(char *out, const char *text, const char *end)
 {
-    const char *zone = getenv("TZ");
-    if (!zone || *zone == '\0')
-        return;
-    if (*zone == ':')
+    for (; out && *text; text++) {
+        if (out == end)
+            return nullptr;
+        *out++ = *text;
+    }
+    return out;
+}
+
+void ReadZone()
+{
+    // One pass for both variables: getenv scans the whole environment.
+    const char *zone = nullptr;
+    const char *folder = nullptr;
+    for (char **entry = environ; *entry; entry++) {
+        const char *text = *entry;
+        if (text[0] != 'T' || text[1] != 'Z')
+            continue;
+        if (text[2] == '=')
+            zone = text + 3;
+        else if (text[2] == 'D' && text[3] == 'I' && text[4] == 'R' && text[5] == '=')
+            folder = text + 6;
+    }
+    if (zone && *zone == ':')
         zone++;
-    if (*zone == '/')
+    if (!zone || *zone == '\0' || *zone == '/') {
+        tzset();
         return;
-    const char *folder = getenv("TZDIR");
+    }
     if (!folder || *folder == '\0')
         folder = "/usr/share/zoneinfo";
-    size_t folderLength = strlen(folder);
-    size_t zoneLength = strlen(zone);
-    char path[PATH_MAX];
-    if (zoneLength == 0 || folderLength + zoneLength + 2 > sizeof path)
-        return;
-    memcpy(path, folder, folderLength);
-    path[folderLength] = '/';
-    memcpy(path + folderLength + 1, zone, zoneLength + 1);
-    if (access(path, R_OK) == 0)
-        setenv("TZ", path, 1);
+    const char *end = zoneSetting + sizeof zoneSetting - 1;
+    char *out =
+        Append(Append(Append(Append(zoneSetting, "TZ=", end), folder, end), "/", end), zone, end);
+    if (out) {
+        *out = '\0';
+        if (access(zoneSetting + 3, R_OK) == 0)
+            putenv(zoneSetting);
+    }
+    tzset();
 }
+#else
+void ReadZone() {}
+#endif
 
 SYSTEMTIME Now()
 {
     static bool zoneRead;
     if (!zoneRead) {
-        UseZoneFile();
-        tzset();
+        ReadZone();
         zoneRead = true;
     }
     timespec now{};

@@ -18,11 +18,13 @@ HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T)
     return &heapToken;
 }
 
+// Zeroed memory is not offered, as nothing here asks for it: such a request
+// fails rather than return garbage.
 LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes)
 {
-    if (bytes == 0)
-        bytes = 1;
-    return (flags & HEAP_ZERO_MEMORY) ? calloc(1, bytes) : malloc(bytes);
+    if (flags & HEAP_ZERO_MEMORY)
+        return nullptr;
+    return malloc(bytes ? bytes : 1);
 }
 
 // The size of the old block is not known here, so zeroing the grown part
