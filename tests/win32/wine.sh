@@ -5,6 +5,7 @@
 #   wine.sh driver    LOADER PREFIX DRIVER PROGRAM
 #   wine.sh reference LOADER PREFIX REFERENCE OUTPUT EXPECTED
 #   wine.sh console   LOADER PREFIX PROGRAM
+#   wine.sh batch     LOADER PREFIX PROGRAM README
 #
 # Every mode but probe first starts the loader for real. A host whose kernel
 # runs no 32-bit programs refuses the 32-bit loader ("Exec format error"):
@@ -131,6 +132,25 @@ console() {
 
   echo "console: $((4 - failures)) passed, $failures failed"
   [ "$failures" = 0 ]
+}
+
+# The README's batch lines for a log with one line per run, as written,
+# run twice by the platform's own command interpreter.
+batch() {
+  program=$1
+  local readme=$2
+  grep -E '^(kolbex .*backup started>> backup.log|echo\.>> backup.log)$' "$readme" |
+    sed 's/$/\r/' >"$work/log.bat"
+  [ "$(wc -l <"$work/log.bat")" = 2 ] || { echo "the README's batch lines are not there"; return 1; }
+  cp "$program" "$work/kolbex.exe"
+  (cd "$work" && "$loader" cmd /c log.bat && "$loader" cmd /c log.bat) >/dev/null
+  local stamp=$'^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} backup started\r$'
+  if [ "$(grep -cE "$stamp" "$work/backup.log")" = 2 ] && [ "$(wc -l <"$work/backup.log")" = 2 ]; then
+    echo "batch: 1 passed, 0 failed"
+  else
+    echo "batch: 0 passed, 1 failed: $(od -c "$work/backup.log" | head -4)"
+    return 1
+  fi
 }
 
 "$mode" "$@"

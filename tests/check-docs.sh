@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs the examples of README.md and the manual page as they are written.
+#   check-docs.sh PROGRAM [FAKETIME_LIBRARY]
+set -uo pipefail
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+faketime=${2:-}
+top=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin"
+ln -s "$program" "$work/bin/kolbex"
+export PATH=$work/bin:$PATH TZ=UTC
+checks=0
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+check() { checks=$((checks + 1)); }
+
+# The manual page as a reader sees it.
+groff -man -t -Tascii "$top/doc/kolbex.1" 2>/dev/null | col -bx >"$work/manual"
+
+# One dated line per run in a log, from both documents.
+readme_log=$(grep -F '} >> backup.log' "$top/README.md")
+manual_log=$(grep -F '} >> backup.log' "$work/manual" | sed 's/^ *//')
+check
+[ "$readme_log" = "$manual_log" ] ||
+  fail "the log idiom differs: README [$readme_log], manual page [$manual_log]"
+check
+(cd "$work" && eval "$readme_log" && eval "$readme_log")
+stamp='[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} backup started'
+[ "$(grep -cxE "$stamp" "$work/backup.log")" = 2 ] && [ "$(wc -l <"$work/backup.log")" = 2 ] ||
+  fail "the log idiom: $(od -c "$work/backup.log" | head -5)"
+
+# /OEM joined to the field writes the day name alone.
+oem=$(grep -oE "\`kolbex '/OEM[^\`]*'\`" "$top/README.md" | tr -d '\`')
+[ -n "$oem" ] || fail "no /OEM example for POSIX shells in README.md"
+check
+got=$(eval "$oem")
+[[ $got =~ ^[A-Z][a-z]+day$ ]] || fail "the /OEM example wrote [$got]"
+
+# The manual page's example values, at the moment it names.
+if [ -n "$faketime" ] && [ -r "$faketime" ]; then
+  check
+  grep -q 'Tuesday, 8 December 2026, at 14:05:09' "$work/manual" || fail "the manual names no moment"
+  at() { LD_PRELOAD=$faketime FAKETIME='2026-12-08 14:05:09' FAKETIME_NO_CACHE=1 kolbex "$@"; }
+  while IFS='|' read -r field shown; do
+    check
+    grep -qF "$field gives $shown" "$work/manual" || fail "the manual does not say $field gives $shown"
+    [ "$(at "$field")" = "$shown" ] || fail "$field gives [$(at "$field")], not $shown"
+  done <<'CASES'
+[date:'month' mm]|Month 12
+[time:'Uhr' hh]|uHr 14
+CASES
+  check
+  [ "$(at '@4294967296')" = @ ] || fail "a mark that wraps to 0 is not written as @"
+else
+  echo "check-docs: no clock-faking library: the example values were not checked"
+fi
+
+echo "documents: $((checks - failures)) passed, $failures failed"
+[ "$failures" = 0 ]
