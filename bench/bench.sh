@@ -50,6 +50,24 @@ row "/bin/true" "$t"
 printf '  dynamic / date     %s   (goal: at most 0.5)\n' "$(ratio "$k" "$d")"
 printf '  dynamic / true     %s   (goal: at most 1.15)\n' "$(ratio "$k" "$t")"
 [ -z "$static" ] || printf '  static / true      %s   (goal: at most 0.15)\n' "$(ratio "$s" "$t")"
+# In a language of its own: numbers alone must not load the locale; a name
+# loads it, and should cost no more than date(1) writing the same name.
+[ -d "$top/build/locales/de_DE.UTF-8" ] && export LOCPATH=$top/build/locales
+if [ "$(LC_ALL=de_DE.UTF-8 date -d 2026-12-08 +%A 2>/dev/null)" = Dienstag ]; then
+  kd=$(LC_ALL= LANG=de_DE.UTF-8 instructions "$kolbex" "${typical[@]}")
+  td=$(LC_ALL= LANG=de_DE.UTF-8 instructions /bin/true)
+  nk=$(LC_ALL= LANG=de_DE.UTF-8 instructions "$kolbex" '[date:dddd]')
+  nd=$(LC_ALL= LANG=de_DE.UTF-8 instructions date +%A)
+  echo "with LANG=de_DE.UTF-8:"
+  row "kolbex (dynamic), the typical example" "$kd"
+  row "/bin/true" "$td"
+  row "kolbex '[date:dddd]' (Dienstag)" "$nk"
+  row "date +%A" "$nd"
+  printf '  typical / true     %s   (goal: at most 1.15)\n' "$(ratio "$kd" "$td")"
+  printf '  name / date        %s   (goal: at most 1)\n' "$(ratio "$nk" "$nd")"
+else
+  echo "with LANG=de_DE.UTF-8: no German locale here (run the tests once to make build/locales)"
+fi
 echo "how cost grows in the dynamic build, beyond a one-byte tail ($base):"
 printf '  100,000-byte tail  %s per byte   (goal: at most 40)\n' "$(ratio $((long - base)) 100000)"
 printf '  1,000 fields       %s per field  (goal: at most 5000)\n' "$(ratio $((many - base)) 1000)"

@@ -72,6 +72,57 @@ int FormatField(RunState *state, FieldKind kind)
     return 0;
 }
 
+// Folds a picture to small letters as the ANSI code page has them. Where
+// that is UTF-8 only ASCII letters fold, so that other text passes
+// unchanged; only a picture with such bytes needs to ask (asking may load
+// the locale).
+void FoldPicture(char *picture, const char *start, size_t length)
+{
+    bool ascii = true;
+    for (size_t i = 0; i < length; i++)
+        ascii = ascii && static_cast<unsigned char>(start[i]) < 0x80;
+    bool utf8 = !ascii && GetACP() == CP_UTF8;
+    for (size_t i = 0; i < length; i++) {
+        unsigned char byte = static_cast<unsigned char>(start[i]);
+        picture[i] = static_cast<char>(utf8 && byte >= 0x80 ? byte : FoldLower(byte));
+    }
+    picture[length] = '\0';
+}
+
+// Converts an expansion to the OEM code page in place and returns its new
+// length. From UTF-8 every character becomes one in the OEM code page ('?'
+// where it has none), so the text gets shorter; it is done a piece at a
+// time, each ending on a character boundary, and the output never
+// overtakes the input.
+DWORD ConvertToOem(char *text, DWORD length)
+{
+    if (GetACP() != CP_UTF8) {
+        CharToOemBuffA(text, text, length);
+        return length;
+    }
+    constexpr DWORD Piece = 64;
+    WCHAR wide[Piece];
+    DWORD in = 0;
+    DWORD out = 0;
+    while (in < length) {
+        DWORD piece = length - in < Piece ? length - in : Piece;
+        DWORD cut = piece;
+        while (cut > 0 && in + cut < length &&
+               (static_cast<unsigned char>(text[in + cut]) & 0xC0) == 0x80)
+            cut--;
+        if (cut > 0)
+            piece = cut;
+        int units = MultiByteToWideChar(CP_UTF8, 0, text + in, static_cast<int>(piece), wide,
+                                        static_cast<int>(Piece));
+        in += piece;
+        int bytes = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, units, text + out,
+                                        static_cast<int>(in - out), "?", nullptr);
+        if (bytes > 0)
+            out += static_cast<DWORD>(bytes);
+    }
+    return out;
+}
+
 } // namespace
 
 void FieldRule(RunState *state)
@@ -105,9 +156,7 @@ void ExpandField(RunState *state, FieldKind kind)
         return;
 
     char *picture = state->picture;
-    for (size_t i = 0; i < length; i++)
-        picture[i] = static_cast<char>(FoldLower(static_cast<unsigned char>(start[i])));
-    picture[length] = '\0';
+    FoldPicture(picture, start, length);
 
     // Letters are restored everywhere, quoted literal text included.
     if (kind == Date)
@@ -120,6 +169,6 @@ void ExpandField(RunState *state, FieldKind kind)
         return;
     DWORD expansion = static_cast<DWORD>(count - 1);
     if (state->oemMode)
-        CharToOemBuffA(state->writePos, state->writePos, expansion);
+        expansion = ConvertToOem(state->writePos, expansion);
     state->writePos += expansion;
 }

@@ -21,6 +21,7 @@
 #define FALSE 0
 
 using BOOL = int;
+using LPBOOL = BOOL *;
 using UINT = unsigned int;
 using WORD = uint16_t;
 using DWORD = uint32_t;
@@ -32,6 +33,9 @@ using LPCVOID = const void *;
 using LPDWORD = DWORD *;
 using LPSTR = char *;
 using LPCSTR = const char *;
+using WCHAR = uint16_t; // a UTF-16 code unit, as on Windows
+using LPWSTR = WCHAR *;
+using LPCWSTR = const WCHAR *;
 using LPOVERLAPPED = struct OVERLAPPED *;
 using PHANDLER_ROUTINE = BOOL(WINAPI *)(DWORD ctrlType);
 
@@ -52,6 +56,9 @@ struct SYSTEMTIME {
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 #define HEAP_ZERO_MEMORY 0x00000008
 #define LOCALE_SYSTEM_DEFAULT 0x0800
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x00000400
 
 LPSTR WINAPI GetCommandLineA(void);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
@@ -65,8 +72,10 @@ BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
 
 HANDLE WINAPI GetProcessHeap(void);
 HANDLE WINAPI HeapCreate(DWORD options, SIZE_T initialSize, SIZE_T maximumSize);
-LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
-LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
+// The sizes let the compiler check copies into the blocks (fortify).
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) __attribute__((alloc_size(3)));
+LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes)
+    __attribute__((alloc_size(4)));
 BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 BOOL WINAPI HeapDestroy(HANDLE heap);
 
@@ -75,6 +84,12 @@ int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCS
 int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCSTR format,
                           LPSTR timeStr, int capacity);
 BOOL WINAPI CharToOemBuffA(LPCSTR source, LPSTR destination, DWORD length);
+
+UINT WINAPI GetACP(void);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
+                               int capacity);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,
+                               int capacity, LPCSTR defaultChar, LPBOOL usedDefaultChar);
 
 #endif
 

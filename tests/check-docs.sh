@@ -9,7 +9,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
 ln -s "$program" "$work/bin/kolbex"
-export PATH=$work/bin:$PATH TZ=UTC
+# The examples' values are English: the C locale.
+export PATH=$work/bin:$PATH TZ=UTC LC_ALL=C
 checks=0
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }

@@ -32,7 +32,7 @@ needs=(
   "wine:wine" "wine64:/usr/lib/wine/wine64" "wine32:i386:/usr/lib/wine/wine"
   "hyperfine:hyperfine" "groff-base:groff" "dpkg-dev:dpkg-shlibdeps"
   "musl-tools:/usr/lib/x86_64-linux-musl/musl-gcc.specs" "tzdata:/usr/share/zoneinfo/Europe/Berlin"
-  "lintian:lintian" "devscripts:hardening-check"
+  "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
 )
 
 present() { case $1 in /*) [ -e "$1" ] ;; *) command -v "$1" >/dev/null 2>&1 ;; esac; }
@@ -129,7 +129,12 @@ static_build() {
   cmake -S . -B build-static -DCMAKE_TOOLCHAIN_FILE=cmake/linux-musl-static.cmake \
     -DKOLBEX_WERROR=ON >/dev/null &&
     cmake --build build-static -j"$jobs" &&
-    KOLBEX_E2E_PROGRAM="$top/build-static/kolbex" build/tests/kolbex_e2e
+    KOLBEX_E2E_PROGRAM="$top/build-static/kolbex" build/tests/kolbex_e2e &&
+    bash tests/check-locales.sh build/kolbex build/locales "$(faketime_library)" build-static/kolbex
+}
+
+faketime_library() {
+  sed -n 's/^KOLBEX_FAKETIME_LIB:FILEPATH=//p' build/CMakeCache.txt
 }
 
 # The Windows program of one architecture: built, its shape checked, and run

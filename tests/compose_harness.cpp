@@ -1,6 +1,14 @@
 #include "tests/compose_harness.h"
 
+#include <cstdlib>
+
 #include "compose/scanner.h"
+
+namespace {
+// The POSIX stand-in formats in the user's locale, read on first use: the
+// unit tests pin the C locale (English, Windows-1252) before any test runs.
+const bool localePinned = setenv("LC_ALL", "C", 1) == 0;
+} // namespace
 
 Composed Compose(const std::string &tail)
 {

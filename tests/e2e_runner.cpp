@@ -164,6 +164,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
             setenv("FAKETIME", options.fakeTime, 1);
             setenv("FAKETIME_NO_CACHE", "1", 1);
         }
+        if (options.locale)
+            setenv("LC_ALL", options.locale, 1);
         if (options.zone)
             setenv("TZ", options.zone, 1);
         else

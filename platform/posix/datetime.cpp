@@ -1,13 +1,13 @@
-// GetDateFormatA and GetTimeFormatA: the platform's picture language,
-// for the locale in locale_data.
+// GetDateFormatA and GetTimeFormatA: the platform's picture language, with
+// the names of the user's locale.
 #include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
 
-#include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
+#include "platform/posix/user_locale.h"
 
 namespace {
 
@@ -169,21 +169,34 @@ SYSTEMTIME Now()
     return t;
 }
 
-void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t)
+// Months are written in the form used with a day number where the picture
+// holds one (d or dd), and in the form used alone otherwise; in English the
+// two are the same.
+void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, bool withDay)
 {
     switch (letter) {
     case 'd':
-        if (run <= 2)
+        if (run <= 2) {
             PutNumber(out, t.wDay, run);
-        else
-            PutText(out,
-                    (run == 3 ? DayAbbreviations : DayNames)[DayOfWeek(t.wYear, t.wMonth, t.wDay)]);
+        } else {
+            const LocaleNames *names = TimeNames();
+            int day = DayOfWeek(t.wYear, t.wMonth, t.wDay);
+            PutText(out, run == 3 ? names->abbreviatedDays[day] : names->days[day]);
+        }
         break;
     case 'M':
-        if (run <= 2)
+        if (run <= 2) {
             PutNumber(out, t.wMonth, run);
-        else
-            PutText(out, (run == 3 ? MonthAbbreviations : MonthNames)[t.wMonth - 1]);
+        } else {
+            const LocaleNames *names = TimeNames();
+            int month = t.wMonth - 1;
+            if (run == 3) {
+                PutText(out, withDay ? names->abbreviatedMonths[month]
+                                     : names->abbreviatedStandaloneMonths[month]);
+            } else {
+                PutText(out, withDay ? names->months[month] : names->standaloneMonths[month]);
+            }
+        }
         break;
     case 'y':
         if (run <= 2)
@@ -196,6 +209,19 @@ void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t)
             PutText(out, EraName);
         break;
     }
+}
+
+// The bytes of a text's first character: a whole UTF-8 sequence where the
+// locale's character set is UTF-8, else one byte.
+int FirstCharacter(const char *text)
+{
+    if (!*text)
+        return 0;
+    int length = 1;
+    if (Utf8Locale() && static_cast<unsigned char>(*text) >= 0xC0)
+        while (length < 4 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+            length++;
+    return length;
 }
 
 void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
@@ -214,12 +240,14 @@ void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
     case 's':
         PutNumber(out, t.wSecond, digits);
         break;
-    default: { // 't': the designator, or its first letter
-        const char *designator = Designators[t.wHour < 12 ? 0 : 1];
-        if (run == 1)
-            Put(out, designator[0]);
-        else
+    default: { // 't': the designator, or its first character; some are empty
+        const char *designator = TimeNames()->designators[t.wHour < 12 ? 0 : 1];
+        if (run == 1) {
+            for (int i = 0, n = FirstCharacter(designator); i < n; i++)
+                Put(out, designator[i]);
+        } else {
             PutText(out, designator);
+        }
         break;
     }
     }
@@ -232,38 +260,62 @@ bool IsElement(Kind kind, char letter)
     return letter == 'h' || letter == 'H' || letter == 'm' || letter == 's' || letter == 't';
 }
 
+// Takes the next piece of a picture at *p: literal text, which goes to out
+// (when given), or a run of one element letter, whose letter it returns
+// with the run's length.
+char NextElement(const char **p, Kind kind, Output *out, int *run)
+{
+    const char *at = *p;
+    char letter = *at;
+    if (letter == '\'') {
+        // Quoted text is literal; a doubled quote inside it is one quote,
+        // and a quote never closed makes the rest literal.
+        for (at++; *at; at++) {
+            if (*at == '\'') {
+                if (at[1] != '\'') {
+                    at++;
+                    break;
+                }
+                at++;
+            }
+            if (out)
+                Put(out, *at);
+        }
+        *p = at;
+        return 0;
+    }
+    if (!IsElement(kind, letter)) {
+        if (out)
+            Put(out, letter);
+        *p = at + 1;
+        return 0;
+    }
+    int length = 0;
+    while (at[length] == letter)
+        length++;
+    *p = at + length;
+    *run = length;
+    return letter;
+}
+
+bool HoldsDayNumber(const char *picture)
+{
+    int run = 0;
+    for (const char *p = picture; *p;)
+        if (NextElement(&p, DatePicture, nullptr, &run) == 'd' && run <= 2)
+            return true;
+    return false;
+}
+
 void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
 {
-    const char *p = picture;
-    while (*p) {
-        char letter = *p;
-        if (letter == '\'') {
-            // Quoted text is literal; a doubled quote inside it is one quote,
-            // and a quote never closed makes the rest literal.
-            for (p++; *p; p++) {
-                if (*p == '\'') {
-                    if (p[1] != '\'') {
-                        p++;
-                        break;
-                    }
-                    p++;
-                }
-                Put(out, *p);
-            }
-            continue;
-        }
-        if (!IsElement(kind, letter)) {
-            Put(out, letter);
-            p++;
-            continue;
-        }
-        int run = 0;
-        while (p[run] == letter)
-            run++;
-        p += run;
-        if (kind == DatePicture)
-            DateElement(out, letter, run, t);
-        else
+    bool withDay = kind == DatePicture && HoldsDayNumber(picture);
+    int run = 0;
+    for (const char *p = picture; *p;) {
+        char letter = NextElement(&p, kind, out, &run);
+        if (letter && kind == DatePicture)
+            DateElement(out, letter, run, t, withDay);
+        else if (letter)
             TimeElement(out, letter, run, t);
     }
 }

@@ -1,14 +1,14 @@
 #include "platform/posix/locale_data.h"
 
-const char *const DayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+const char EnglishDays[7][10] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
-const char *const DayAbbreviations[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char *const MonthNames[12] = {"January",   "February", "March",    "April",
+const char EnglishAbbreviatedDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char EnglishMonths[12][10] = {"January",   "February", "March",    "April",
                                     "May",       "June",     "July",     "August",
                                     "September", "October",  "November", "December"};
-const char *const MonthAbbreviations[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char *const Designators[2] = {"AM", "PM"};
+const char EnglishAbbreviatedMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char EnglishDesignators[2][3] = {"AM", "PM"};
 const char EraName[] = "AD";
 
 const char DefaultDatePicture[] = "M/d/yyyy";

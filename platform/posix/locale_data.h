@@ -1,13 +1,26 @@
-// The data of the locale that stands in for the system default locale on
-// POSIX: English (United States), ANSI code page 1252, OEM code page 437.
+// The data of English (United States), the locale that stands in for the
+// system default one on POSIX where the C library's locale is C, POSIX or
+// not installed: ANSI code page 1252, OEM code page 437.
 #ifndef KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 #define KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 
-extern const char *const DayNames[7]; // Sunday first
-extern const char *const DayAbbreviations[7];
-extern const char *const MonthNames[12]; // January first
-extern const char *const MonthAbbreviations[12];
-extern const char *const Designators[2]; // before noon, from noon
+struct LocaleNames {
+    const char *days[7]; // Sunday first
+    const char *abbreviatedDays[7];
+    const char *months[12]; // January first; the form written with a day number
+    const char *abbreviatedMonths[12];
+    const char *standaloneMonths[12]; // the form written without one
+    const char *abbreviatedStandaloneMonths[12];
+    const char *designators[2]; // before noon, from noon
+};
+
+// English, as character arrays rather than pointers, which would cost the
+// loader a relocation each at every start.
+extern const char EnglishDays[7][10];
+extern const char EnglishAbbreviatedDays[7][4];
+extern const char EnglishMonths[12][10];
+extern const char EnglishAbbreviatedMonths[12][4];
+extern const char EnglishDesignators[2][3];
 extern const char EraName[];
 
 // Used where a call gives no picture of its own.
