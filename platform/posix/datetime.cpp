@@ -169,10 +169,12 @@ SYSTEMTIME Now()
     return t;
 }
 
+bool HoldsDayNumber(const char *picture);
+
 // Months are written in the form used with a day number where the picture
 // holds one (d or dd), and in the form used alone otherwise; in English the
 // two are the same.
-void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, bool withDay)
+void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, const char *picture)
 {
     switch (letter) {
     case 'd':
@@ -190,6 +192,7 @@ void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, bool wi
         } else {
             const LocaleNames *names = TimeNames();
             int month = t.wMonth - 1;
+            bool withDay = HoldsDayNumber(picture);
             if (run == 3) {
                 PutText(out, withDay ? names->abbreviatedMonths[month]
                                      : names->abbreviatedStandaloneMonths[month]);
@@ -309,12 +312,11 @@ bool HoldsDayNumber(const char *picture)
 
 void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
 {
-    bool withDay = kind == DatePicture && HoldsDayNumber(picture);
     int run = 0;
     for (const char *p = picture; *p;) {
         char letter = NextElement(&p, kind, out, &run);
         if (letter && kind == DatePicture)
-            DateElement(out, letter, run, t, withDay);
+            DateElement(out, letter, run, t, picture);
         else if (letter)
             TimeElement(out, letter, run, t);
     }

@@ -15,7 +15,7 @@ namespace {
 bool loaded;
 bool utf8;
 const char *timeLocale = "C";
-const LocaleNames *names;
+bool namesTaken;
 LocaleNames timeNames;
 
 bool Equal(const char *a, const char *b)
@@ -126,14 +126,15 @@ void TakeEnglish(LocaleNames *list)
 const LocaleNames *TimeNames()
 {
     Load();
-    if (names)
-        return names;
+    if (namesTaken)
+        return &timeNames;
+    namesTaken = true;
     // C, POSIX and C.UTF-8 name no language; English stands in, as where
     // the user's locale is not installed (LC_TIME then stays C).
     if (Equal(timeLocale, "POSIX") ||
         (timeLocale[0] == 'C' && (!timeLocale[1] || timeLocale[1] == '.'))) {
         TakeEnglish(&timeNames);
-        return names = &timeNames;
+        return &timeNames;
     }
     Take(timeNames.days, 7, DAY_1);
     Take(timeNames.abbreviatedDays, 7, ABDAY_1);
@@ -148,7 +149,7 @@ const LocaleNames *TimeNames()
 #endif
     timeNames.designators[0] = Late()->nl_langinfo(AM_STR);
     timeNames.designators[1] = Late()->nl_langinfo(PM_STR);
-    return names = &timeNames;
+    return &timeNames;
 }
 
 UINT OemCodePage()
