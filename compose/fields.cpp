@@ -11,19 +11,25 @@ namespace {
 // the clock is read anew by each call, so the size may change once more.
 constexpr int FormatAttempts = 3;
 
-bool ReservePicture(RunState *state, size_t bytes)
+// The code page whose letters the fold ranges are, and which CharToOemBuffA
+// converts byte for byte.
+constexpr UINT WesternCodePage = 1252;
+
+// Makes a scratch block of the run hold `count` items; it is kept for the
+// next field.
+template <typename Item> bool Reserve(RunState *state, Item **block, size_t *capacity, size_t count)
 {
-    if (bytes <= state->pictureCapacity)
+    if (count <= *capacity)
         return true;
-    size_t capacity = bytes < 64 ? 64 : bytes;
-    void *block = state->picture ? HeapReAlloc(state->heap, 0, state->picture, capacity)
-                                 : HeapAlloc(state->heap, 0, capacity);
-    if (!block) {
+    size_t grown = count < 64 ? 64 : count;
+    void *more = *block ? HeapReAlloc(state->heap, 0, *block, grown * sizeof(Item))
+                        : HeapAlloc(state->heap, 0, grown * sizeof(Item));
+    if (!more) {
         state->outOfMemory = 1;
         return false;
     }
-    state->picture = static_cast<char *>(block);
-    state->pictureCapacity = capacity;
+    *block = static_cast<Item *>(more);
+    *capacity = grown;
     return true;
 }
 
@@ -72,55 +78,49 @@ int FormatField(RunState *state, FieldKind kind)
     return 0;
 }
 
-// Folds a picture to small letters as the ANSI code page has them. Where
-// that is UTF-8 only ASCII letters fold, so that other text passes
-// unchanged; only a picture with such bytes needs to ask (asking may load
-// the locale).
+// Folds a picture to small letters. The fold ranges are the letters of
+// the Western code page; in any other, letters past ASCII lie elsewhere or
+// take several bytes, so only ASCII letters fold and other text passes
+// unchanged. Only a picture with bytes past ASCII asks (asking may load the
+// locale).
 void FoldPicture(char *picture, const char *start, size_t length)
 {
-    bool ascii = true;
-    for (size_t i = 0; i < length; i++)
-        ascii = ascii && static_cast<unsigned char>(start[i]) < 0x80;
-    bool utf8 = !ascii && GetACP() == CP_UTF8;
+    bool pastAscii = false;
+    for (size_t i = 0; i < length && !pastAscii; i++)
+        pastAscii = static_cast<unsigned char>(start[i]) >= 0x80;
+    bool asciiOnly = pastAscii && GetACP() != WesternCodePage;
     for (size_t i = 0; i < length; i++) {
         unsigned char byte = static_cast<unsigned char>(start[i]);
-        picture[i] = static_cast<char>(utf8 && byte >= 0x80 ? byte : FoldLower(byte));
+        picture[i] = static_cast<char>(asciiOnly && byte >= 0x80 ? byte : FoldLower(byte));
     }
     picture[length] = '\0';
 }
 
-// Converts an expansion to the OEM code page in place and returns its new
-// length. From UTF-8 every character becomes one in the OEM code page ('?'
-// where it has none), so the text gets shorter; it is done a piece at a
-// time, each ending on a character boundary, and the output never
-// overtakes the input.
-DWORD ConvertToOem(char *text, DWORD length)
+// Converts the expansion at writePos to the OEM code page in place and sets
+// its new length; false when the platform cannot. Outside the Western code
+// page it goes through Unicode: a character may then take more bytes or
+// fewer, and never more than four a UTF-16 unit.
+bool ConvertToOem(RunState *state, DWORD *length)
 {
-    if (GetACP() != CP_UTF8) {
-        CharToOemBuffA(text, text, length);
-        return length;
+    if (GetACP() == WesternCodePage) {
+        CharToOemBuffA(state->writePos, state->writePos, *length);
+        return true;
     }
-    constexpr DWORD Piece = 64;
-    WCHAR wide[Piece];
-    DWORD in = 0;
-    DWORD out = 0;
-    while (in < length) {
-        DWORD piece = length - in < Piece ? length - in : Piece;
-        DWORD cut = piece;
-        while (cut > 0 && in + cut < length &&
-               (static_cast<unsigned char>(text[in + cut]) & 0xC0) == 0x80)
-            cut--;
-        if (cut > 0)
-            piece = cut;
-        int units = MultiByteToWideChar(CP_UTF8, 0, text + in, static_cast<int>(piece), wide,
-                                        static_cast<int>(Piece));
-        in += piece;
-        int bytes = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, units, text + out,
-                                        static_cast<int>(in - out), "?", nullptr);
-        if (bytes > 0)
-            out += static_cast<DWORD>(bytes);
-    }
-    return out;
+    if (*length == 0)
+        return true;
+    int bytes = static_cast<int>(*length);
+    int units = MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, nullptr, 0);
+    if (units <= 0 ||
+        !Reserve(state, &state->wide, &state->wideCapacity, static_cast<size_t>(units)))
+        return false;
+    MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, state->wide, units);
+    int room = units * 4;
+    if (!ReserveLine(state, static_cast<size_t>(room)))
+        return false;
+    bytes = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, state->wide, units, state->writePos,
+                                room, "?", nullptr);
+    *length = static_cast<DWORD>(bytes);
+    return bytes > 0;
 }
 
 } // namespace
@@ -152,7 +152,7 @@ void ExpandField(RunState *state, FieldKind kind)
     size_t length = static_cast<size_t>(state->cursor - start);
     if (*state->cursor == ']')
         state->cursor++;
-    if (!ReservePicture(state, length + 1))
+    if (!Reserve(state, &state->picture, &state->pictureCapacity, length + 1))
         return;
 
     char *picture = state->picture;
@@ -168,7 +168,9 @@ void ExpandField(RunState *state, FieldKind kind)
     if (count <= 0)
         return;
     DWORD expansion = static_cast<DWORD>(count - 1);
-    if (state->oemMode)
-        expansion = ConvertToOem(state->writePos, expansion);
+    if (state->oemMode && !ConvertToOem(state, &expansion)) {
+        state->outOfMemory = 1;
+        return;
+    }
     state->writePos += expansion;
 }

@@ -35,12 +35,14 @@ struct RunState {
     char *lineLimit; // the last byte of the line, kept for its NUL
     char *picture;   // scratch for a field's picture, reused
     size_t pictureCapacity;
+    WCHAR *wide; // scratch for an expansion on its way to the OEM code page
+    size_t wideCapacity;
     int32_t outOfMemory; // 1 when the line could not grow: nothing is written
 };
 
 // Creates the zero-filled line at its initial capacity; false without memory.
 bool CreateOutputLine(RunState *state);
-// Gives back the line and the picture scratch.
+// Gives back the line and the scratch blocks.
 void ReleaseOutputLine(RunState *state);
 
 // Makes room for `bytes` more output bytes at writePos plus the final NUL;

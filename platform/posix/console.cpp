@@ -1,10 +1,10 @@
 // The standard handles and writing to them. A handle points at the file
 // descriptor it stands for.
 #include <errno.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
-#include "platform/posix/late_calls.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             pollfd writable = {fd, POLLOUT, 0};
-            if (Late()->poll && (Late()->poll(&writable, 1, -1) >= 0 || errno == EINTR))
+            if (poll(&writable, 1, -1) >= 0 || errno == EINTR)
                 continue;
         }
         if (n <= 0) {

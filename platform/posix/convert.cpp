@@ -1,17 +1,23 @@
-// MultiByteToWideChar from UTF-8 and WideCharToMultiByte to the OEM code
-// page, the two that /OEM needs where the ANSI code page is UTF-8. ASCII is
-// the same in every OEM code page; other characters go through the C
-// library's iconv, one at a time, so that a character the code page lacks
-// becomes the default character (as every one does where there is no
-// iconv).
+// MultiByteToWideChar from the locale's character set and
+// WideCharToMultiByte to a DOS code page: what /OEM needs where the ANSI
+// code page is not the Western one. Characters beyond ASCII go through the
+// C library's iconv one at a time, so that one the code page lacks becomes
+// the default character, and never more than one character.
 #include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
 
-#include "platform/posix/late_calls.h"
+#ifndef KOLBEX_STATIC
+#include <iconv.h>
+#endif
+
+#include "platform/posix/code_pages.h"
 #include "platform/posix/user_locale.h"
 
 namespace {
 
-constexpr WCHAR Replacement = 0xFFFD;
+constexpr uint32_t Replacement = 0xFFFD;
 
 // Decodes one UTF-8 character at text (length bytes left); returns its code
 // point, or Replacement for a byte that starts no valid character, and sets
@@ -43,6 +49,21 @@ uint32_t DecodeUtf8(const unsigned char *text, int length, int *used)
     return point;
 }
 
+// The same in the locale's own character set.
+uint32_t DecodeLocale(const char *text, int length, int *used, mbstate_t *state)
+{
+    wchar_t wide = 0;
+    size_t n = mbrtowc(&wide, text, static_cast<size_t>(length), state);
+    if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) {
+        *state = mbstate_t{};
+        *used = 1;
+        return Replacement;
+    }
+    *used = n == 0 ? 1 : static_cast<int>(n);
+    uint32_t point = static_cast<uint32_t>(wide);
+    return point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF) ? Replacement : point;
+}
+
 // Count every unit of the result but store only what fits.
 void PutWide(LPWSTR wide, int capacity, int *count, WCHAR unit)
 {
@@ -58,63 +79,116 @@ void PutByte(LPSTR text, int capacity, int *count, char byte)
     (*count)++;
 }
 
-// The converter to the OEM code page, opened once; null where the code page
-// (or iconv) cannot be had.
-const iconv_t *OemConverter()
+constexpr size_t Lacking = 0;
+constexpr size_t Failed = static_cast<size_t>(-1);
+
+size_t From720(uint32_t point, char *out)
 {
-    static iconv_t converter;
-    static bool opened;
-    static bool usable;
-    if (!opened) {
-        opened = true;
-        char name[16] = "CP";
-        UINT codePage = OemCodePage();
-        int digits = 0;
-        for (UINT rest = codePage; rest; rest /= 10)
-            digits++;
-        for (int i = digits; i > 0; i--, codePage /= 10)
-            name[1 + i] = static_cast<char>('0' + codePage % 10);
-        if (Late()->iconv_open) {
-            converter = Late()->iconv_open(name, "UTF-32LE");
-            usable = reinterpret_cast<intptr_t>(converter) != -1;
+    for (int i = 0; i < 128; i++) {
+        if (CodePage720[i] == point) {
+            *out = static_cast<char>(0x80 + i);
+            return 1;
         }
     }
-    return usable ? &converter : nullptr;
+    return Lacking;
 }
 
-// Converts one character to the OEM code page at out; returns the bytes
-// written, 0 where the code page lacks it, NoRoom where it does not fit.
-constexpr size_t NoRoom = static_cast<size_t>(-1);
+#ifdef KOLBEX_STATIC
 
-size_t ConvertCharacter(const iconv_t *converter, uint32_t point, char *out, size_t room)
+// The static program carries no code page tables beyond its own: every
+// character past ASCII is lacking there.
+size_t Encode(UINT, uint32_t, char *)
 {
-    if (!converter)
-        return 0;
+    return Lacking;
+}
+
+#else
+
+// The most bytes one character takes in a code page: the East Asian ones
+// take two, UTF-8 four. A longer result is a character written as two (a
+// letter and a combining mark), which the code page does not have as one.
+size_t LongestCharacter(UINT codePage)
+{
+    switch (codePage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+        return 2;
+    case CP_UTF8:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// The converter for the code page last asked for, opened on first use;
+// none where the C library does not ship that code page.
+iconv_t converter;
+UINT converterCodePage;
+bool converterOpen;
+
+size_t Encode(UINT codePage, uint32_t point, char *out)
+{
+    if (codePage != converterCodePage) {
+        if (converterOpen)
+            iconv_close(converter);
+        char name[16];
+        snprintf(name, sizeof name, codePage == CP_UTF8 ? "UTF-8" : "CP%u", codePage);
+        converter = iconv_open(name, "UTF-32LE");
+        converterOpen = converter != reinterpret_cast<iconv_t>(-1);
+        // A code page the C library does not ship lacks every character;
+        // one it ships that cannot be opened (no memory) fails the
+        // conversion. glibc ships every code page paired with a language
+        // but 720, which is carried here, and fails for want of memory
+        // with EINVAL too.
+#ifdef __GLIBC__
+        const bool shipped = true;
+#else
+        const bool shipped = errno != EINVAL;
+#endif
+        if (!converterOpen && shipped)
+            return Failed;
+        converterCodePage = codePage;
+    }
+    if (!converterOpen)
+        return Lacking;
     unsigned char in[4] = {static_cast<unsigned char>(point),
                            static_cast<unsigned char>(point >> 8),
                            static_cast<unsigned char>(point >> 16), 0};
     char *inAt = reinterpret_cast<char *>(in);
-    char *outAt = out;
+    char scratch[8];
+    char *outAt = scratch;
     size_t inLeft = sizeof in;
-    size_t outLeft = room;
-    // A stateful code page may hold output back until flushed.
-    if (Late()->iconv(*converter, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1) ||
-        Late()->iconv(*converter, nullptr, nullptr, &outAt, &outLeft) == static_cast<size_t>(-1))
-        return errno == E2BIG ? NoRoom : 0;
-    return static_cast<size_t>(outAt - out);
+    size_t outLeft = sizeof scratch;
+    if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1))
+        return Lacking;
+    size_t length = static_cast<size_t>(outAt - scratch);
+    if (length > LongestCharacter(codePage))
+        return Lacking;
+    memcpy(out, scratch, length);
+    return length;
 }
+
+#endif
 
 } // namespace
 
+// From UTF-8 (CP_UTF8, or CP_ACP in a UTF-8 locale) or from the locale's
+// own character set (CP_ACP elsewhere, where it is not C's).
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,
                                int capacity)
 {
-    if (codePage != CP_UTF8 || !text || length < 0 || capacity < 0 || (capacity > 0 && !wide))
+    bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
+    if ((!utf8 && (codePage != CP_ACP || GetACP() != 0)) || !text || length < 0 || capacity < 0 ||
+        (capacity > 0 && !wide))
         return 0;
-    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
+    mbstate_t state{};
     int count = 0;
     for (int at = 0, used = 0; at < length; at += used) {
-        uint32_t point = DecodeUtf8(bytes + at, length - at, &used);
+        uint32_t point = utf8 ? DecodeUtf8(reinterpret_cast<const unsigned char *>(text) + at,
+                                           length - at, &used)
+                              : DecodeLocale(text + at, length - at, &used, &state);
         if (point >= 0x10000) {
             PutWide(wide, capacity, &count, static_cast<WCHAR>(0xD800 + ((point - 0x10000) >> 10)));
             PutWide(wide, capacity, &count, static_cast<WCHAR>(0xDC00 + (point & 0x3FF)));
@@ -125,39 +199,36 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LP
     return capacity > 0 && count > capacity ? 0 : count;
 }
 
+// To the OEM code page (CP_OEMCP) or a code page named by its number.
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int length, LPSTR text,
                                int capacity, LPCSTR defaultChar, LPBOOL usedDefaultChar)
 {
-    if (codePage != CP_OEMCP || !wide || length < 0 || capacity < 0 || (capacity > 0 && !text))
+    if (codePage == CP_OEMCP)
+        codePage = OemCodePage();
+    if (codePage == CP_ACP || !wide || length < 0 || capacity < 0 || (capacity > 0 && !text))
         return 0;
     const char fallback = defaultChar && *defaultChar ? *defaultChar : '?';
-    const iconv_t *converter = OemConverter();
     int count = 0;
     for (int at = 0; at < length; at++) {
         uint32_t point = wide[at];
         if (point >= 0xD800 && point < 0xDC00 && at + 1 < length && wide[at + 1] >= 0xDC00 &&
             wide[at + 1] < 0xE000)
             point = 0x10000 + ((point - 0xD800) << 10) + (wide[++at] - 0xDC00u);
-        // ASCII is the same in every OEM code page.
-        if (point < 0x80) {
-            PutByte(text, capacity, &count, static_cast<char>(point));
-            continue;
-        }
-        // Straight into the result; into scratch where only counting.
-        char scratch[8];
-        bool counting = capacity == 0;
-        if (!counting && count >= capacity)
+        // ASCII is the same in every code page here.
+        char bytes[4] = {static_cast<char>(point)};
+        size_t n = point < 0x80      ? 1
+                   : codePage == 720 ? From720(point, bytes)
+                                     : Encode(codePage, point, bytes);
+        if (n == Failed)
             return 0;
-        size_t room = counting ? sizeof scratch : static_cast<size_t>(capacity - count);
-        size_t bytes = ConvertCharacter(converter, point, counting ? scratch : text + count, room);
-        if (bytes == NoRoom)
-            return 0;
-        if (bytes == 0) {
-            PutByte(text, capacity, &count, fallback);
+        if (n == Lacking) {
+            bytes[0] = fallback;
+            n = 1;
             if (usedDefaultChar)
                 *usedDefaultChar = TRUE;
         }
-        count += static_cast<int>(bytes);
+        for (size_t i = 0; i < n; i++)
+            PutByte(text, capacity, &count, bytes[i]);
     }
     return capacity > 0 && count > capacity ? 0 : count;
 }

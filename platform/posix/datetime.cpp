@@ -1,13 +1,13 @@
 // GetDateFormatA and GetTimeFormatA: the platform's picture language, with
 // the names of the user's locale.
 #include <errno.h>
-#include <limits.h>
-#include <stdlib.h>
+#include <string.h>
 #include <time.h>
-#include <unistd.h>
 
+#include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
 #include "platform/posix/user_locale.h"
+#include "platform/posix/zone.h"
 
 namespace {
 
@@ -87,65 +87,6 @@ bool NormalizeDate(SYSTEMTIME *t)
     return true;
 }
 
-// Reads the time zone, once, before the first clock reading.
-//
-// glibc's localtime_r reads it on its first call, and looks for a zone file
-// of TZ's name (in TZDIR where set) before it reads TZ as a rule: nothing to
-// do there. Elsewhere a TZ value that names a file of the zone database
-// becomes the file's full path, which every C library reads alike: musl
-// reads a name like EST5EDT as a rule, losing the file's history, and
-// refuses names with a dot. The new setting lives here because putenv keeps
-// it, and unlike setenv it allocates nothing.
-#ifndef __GLIBC__
-char zoneSetting[sizeof "TZ=" + PATH_MAX];
-
-// Copies text to out, short of end; null once it does not fit.
-char *Append(char *out, const char *text, const char *end)
-{
-    for (; out && *text; text++) {
-        if (out == end)
-            return nullptr;
-        *out++ = *text;
-    }
-    return out;
-}
-
-void ReadZone()
-{
-    // One pass for both variables: getenv scans the whole environment.
-    const char *zone = nullptr;
-    const char *folder = nullptr;
-    for (char **entry = environ; *entry; entry++) {
-        const char *text = *entry;
-        if (text[0] != 'T' || text[1] != 'Z')
-            continue;
-        if (text[2] == '=')
-            zone = text + 3;
-        else if (text[2] == 'D' && text[3] == 'I' && text[4] == 'R' && text[5] == '=')
-            folder = text + 6;
-    }
-    if (zone && *zone == ':')
-        zone++;
-    if (!zone || *zone == '\0' || *zone == '/') {
-        tzset();
-        return;
-    }
-    if (!folder || *folder == '\0')
-        folder = "/usr/share/zoneinfo";
-    const char *end = zoneSetting + sizeof zoneSetting - 1;
-    char *out =
-        Append(Append(Append(Append(zoneSetting, "TZ=", end), folder, end), "/", end), zone, end);
-    if (out) {
-        *out = '\0';
-        if (access(zoneSetting + 3, R_OK) == 0)
-            putenv(zoneSetting);
-    }
-    tzset();
-}
-#else
-void ReadZone() {}
-#endif
-
 SYSTEMTIME Now()
 {
     static bool zoneRead;
@@ -153,10 +94,16 @@ SYSTEMTIME Now()
         ReadZone();
         zoneRead = true;
     }
+    // Fields read the clock each, but one local time serves a whole
+    // second: converting costs some C libraries a scan of the environment.
+    static time_t second = -1;
+    static tm local;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
+    if (now.tv_sec != second) {
+        localtime_r(&now.tv_sec, &local);
+        second = now.tv_sec;
+    }
     SYSTEMTIME t{};
     t.wYear = static_cast<WORD>(local.tm_year + 1900);
     t.wMonth = static_cast<WORD>(local.tm_mon + 1);
@@ -169,37 +116,39 @@ SYSTEMTIME Now()
     return t;
 }
 
-bool HoldsDayNumber(const char *picture);
+// A name of the locale for the moment.
+void PutName(Output *out, TimeName kind, const SYSTEMTIME &t)
+{
+    tm moment{};
+    moment.tm_wday = DayOfWeek(t.wYear, t.wMonth, t.wDay);
+    moment.tm_mon = t.wMonth - 1;
+    moment.tm_mday = t.wDay;
+    moment.tm_year = t.wYear - 1900;
+    moment.tm_hour = t.wHour;
+    char name[NameCapacity];
+    LocaleTimeName(kind, moment, name);
+    PutText(out, name);
+}
 
 // Months are written in the form used with a day number where the picture
 // holds one (d or dd), and in the form used alone otherwise; in English the
 // two are the same.
-void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, const char *picture)
+void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, bool withDay)
 {
     switch (letter) {
     case 'd':
-        if (run <= 2) {
+        if (run <= 2)
             PutNumber(out, t.wDay, run);
-        } else {
-            const LocaleNames *names = TimeNames();
-            int day = DayOfWeek(t.wYear, t.wMonth, t.wDay);
-            PutText(out, run == 3 ? names->abbreviatedDays[day] : names->days[day]);
-        }
+        else
+            PutName(out, run == 3 ? AbbreviatedDayName : DayName, t);
         break;
     case 'M':
-        if (run <= 2) {
+        if (run <= 2)
             PutNumber(out, t.wMonth, run);
-        } else {
-            const LocaleNames *names = TimeNames();
-            int month = t.wMonth - 1;
-            bool withDay = HoldsDayNumber(picture);
-            if (run == 3) {
-                PutText(out, withDay ? names->abbreviatedMonths[month]
-                                     : names->abbreviatedStandaloneMonths[month]);
-            } else {
-                PutText(out, withDay ? names->months[month] : names->standaloneMonths[month]);
-            }
-        }
+        else if (run == 3)
+            PutName(out, withDay ? AbbreviatedMonthWithDay : AbbreviatedMonthAlone, t);
+        else
+            PutName(out, withDay ? MonthWithDay : MonthAlone, t);
         break;
     case 'y':
         if (run <= 2)
@@ -212,19 +161,6 @@ void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, const c
             PutText(out, EraName);
         break;
     }
-}
-
-// The bytes of a text's first character: a whole UTF-8 sequence where the
-// locale's character set is UTF-8, else one byte.
-int FirstCharacter(const char *text)
-{
-    if (!*text)
-        return 0;
-    int length = 1;
-    if (Utf8Locale() && static_cast<unsigned char>(*text) >= 0xC0)
-        while (length < 4 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-            length++;
-    return length;
 }
 
 void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
@@ -244,13 +180,13 @@ void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
         PutNumber(out, t.wSecond, digits);
         break;
     default: { // 't': the designator, or its first character; some are empty
-        const char *designator = TimeNames()->designators[t.wHour < 12 ? 0 : 1];
-        if (run == 1) {
-            for (int i = 0, n = FirstCharacter(designator); i < n; i++)
-                Put(out, designator[i]);
-        } else {
-            PutText(out, designator);
-        }
+        tm moment{};
+        moment.tm_hour = t.wHour;
+        char designator[NameCapacity];
+        LocaleTimeName(Designator, moment, designator);
+        size_t length = run == 1 ? FirstCharacterLength(designator) : strlen(designator);
+        for (size_t i = 0; i < length; i++)
+            Put(out, designator[i]);
         break;
     }
     }
@@ -312,11 +248,15 @@ bool HoldsDayNumber(const char *picture)
 
 void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
 {
+    // Asked once, at the first month name, whatever the number of names.
+    int withDay = -1;
     int run = 0;
     for (const char *p = picture; *p;) {
         char letter = NextElement(&p, kind, out, &run);
+        if (letter == 'M' && run > 2 && withDay < 0)
+            withDay = HoldsDayNumber(picture) ? 1 : 0;
         if (letter && kind == DatePicture)
-            DateElement(out, letter, run, t, picture);
+            DateElement(out, letter, run, t, withDay == 1);
         else if (letter)
             TimeElement(out, letter, run, t);
     }

@@ -1,20 +1,11 @@
 // The data of English (United States), the locale that stands in for the
-// system default one on POSIX where the C library's locale is C, POSIX or
-// not installed: ANSI code page 1252, OEM code page 437.
+// system default one on POSIX where the user's locale names no language:
+// its names (the C locale's), its era, its default pictures, and its ANSI
+// (1252) to OEM (437) conversion.
 #ifndef KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 #define KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 
-struct LocaleNames {
-    const char *days[7]; // Sunday first
-    const char *abbreviatedDays[7];
-    const char *months[12]; // January first; the form written with a day number
-    const char *abbreviatedMonths[12];
-    const char *standaloneMonths[12]; // the form written without one
-    const char *abbreviatedStandaloneMonths[12];
-    const char *designators[2]; // before noon, from noon
-};
-
-// English, as character arrays rather than pointers, which would cost the
+// The names, as character arrays rather than pointers, which would cost the
 // loader a relocation each at every start.
 extern const char EnglishDays[7][10];
 extern const char EnglishAbbreviatedDays[7][4];

@@ -1,179 +1,176 @@
 // The locale that stands in for the system default one: the C library's,
-// from the environment (LC_ALL, then LC_TIME or LC_CTYPE, then LANG). It is
+// from the environment (LC_ALL, then LC_CTYPE or LC_TIME, then LANG). It is
 // loaded when a field first needs it (a name, a designator, a byte past
-// ASCII in a picture, /OEM), since loading costs more than a whole run.
-// Strings are compared by hand: every C library function the program
-// imports is one more symbol for the loader to bind at each start.
+// ASCII in a picture, /OEM), since loading costs as much as a whole run.
 #include "platform/posix/user_locale.h"
 
+#include <langinfo.h>
 #include <locale.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <wchar.h>
 
-#include "platform/posix/late_calls.h"
+#include "platform/posix/code_pages.h"
+#include "platform/posix/locale_data.h"
 
 namespace {
 
-bool loaded;
-bool utf8;
-const char *timeLocale = "C";
-bool namesTaken;
-LocaleNames timeNames;
+// C and POSIX stand for the platform's Western code page, 1252.
+enum CharacterSet { Western, Utf8, OtherSet };
 
-bool Equal(const char *a, const char *b)
+bool loaded;
+bool installed;
+CharacterSet characterSet = Western;
+
+// The locale a category takes from the environment, as the C library
+// chooses it.
+const char *LocaleName(const char *category)
 {
-    while (*a && *a == *b) {
-        a++;
-        b++;
+    const char *const variables[] = {"LC_ALL", category, "LANG"};
+    for (const char *variable : variables) {
+        const char *name = getenv(variable);
+        if (name && *name)
+            return name;
     }
-    return *a == *b;
+    return "C";
 }
 
+// ".UTF-8" or ".utf8", in any case, before any "@modifier".
+bool NamesUtf8(const char *name)
+{
+    const char *set = strchr(name, '.');
+    if (!set)
+        return false;
+    set++;
+    size_t length = strcspn(set, "@");
+    return (length == 5 && strncasecmp(set, "UTF-8", 5) == 0) ||
+           (length == 4 && strncasecmp(set, "UTF8", 4) == 0);
+}
+
+// The character set and the names are loaded together or not at all, so
+// that no name is ever read in another locale's character set. Where the
+// load fails (a locale that is not installed, or no memory for it) the run
+// goes on in C: English names, and UTF-8 where the name says so.
 void Load()
 {
     if (loaded)
         return;
     loaded = true;
-    const LateCalls *late = Late();
-    if (!late->setlocale || !late->nl_langinfo)
+    locale_t user = newlocale(LC_CTYPE_MASK | LC_TIME_MASK, "", nullptr);
+    if (!user) {
+        characterSet = NamesUtf8(LocaleName("LC_CTYPE")) ? Utf8 : Western;
         return;
-    late->setlocale(LC_CTYPE, "");
-    const char *name = late->setlocale(LC_TIME, "");
-    if (name)
-        timeLocale = name;
-    utf8 = Equal(late->nl_langinfo(CODESET), "UTF-8");
-}
-
-void Take(const char **list, int count, int first)
-{
-    for (int i = 0; i < count; i++)
-        list[i] = Late()->nl_langinfo(static_cast<nl_item>(first + i));
-}
-
-// One part of a locale name "ll_TT.charset@modifier": the language, or the
-// part after `mark` ('_' the territory, '@' the modifier); empty if none.
-struct Part {
-    char text[16];
-};
-
-Part TakePart(const char *name, char mark)
-{
-    Part part{};
-    if (mark) {
-        while (*name && *name != mark)
-            name++;
-        if (*name)
-            name++;
     }
-    for (int n = 0; *name && *name != '_' && *name != '.' && *name != '@' && n < 15; n++)
-        part.text[n] = *name++;
-    return part;
-}
-
-// Which DOS code page the platform pairs with a locale: by language, where
-// a territory or a script (the modifier) does not decide, most specific
-// first. Languages not named here, and C, get 437.
-struct CodePagePair {
-    char language[3];
-    char territory[3]; // "" for any
-    char modifier[9];  // "" for any
-    UINT codePage;
-};
-
-const CodePagePair codePagePairs[] = {
-    {"en", "GB", "", 850},       {"en", "AU", "", 850}, {"en", "CA", "", 850},
-    {"en", "IE", "", 850},       {"en", "NZ", "", 850}, {"zh", "TW", "", 950},
-    {"zh", "HK", "", 950},       {"zh", "MO", "", 950}, {"sr", "", "latin", 852},
-    {"uz", "", "cyrillic", 866}, {"en", "", "", 437},   {"zh", "", "", 936},
-    {"sr", "", "", 855},         {"uz", "", "", 857},   {"af", "", "", 850},
-    {"br", "", "", 850},         {"ca", "", "", 850},   {"cy", "", "", 850},
-    {"da", "", "", 850},         {"de", "", "", 850},   {"es", "", "", 850},
-    {"eu", "", "", 850},         {"fi", "", "", 850},   {"fr", "", "", 850},
-    {"fy", "", "", 850},         {"ga", "", "", 850},   {"gl", "", "", 850},
-    {"id", "", "", 850},         {"is", "", "", 850},   {"it", "", "", 850},
-    {"lb", "", "", 850},         {"ms", "", "", 850},   {"nb", "", "", 850},
-    {"nl", "", "", 850},         {"nn", "", "", 850},   {"no", "", "", 850},
-    {"oc", "", "", 850},         {"pt", "", "", 850},   {"sv", "", "", 850},
-    {"bs", "", "", 852},         {"cs", "", "", 852},   {"hr", "", "", 852},
-    {"hu", "", "", 852},         {"pl", "", "", 852},   {"ro", "", "", 852},
-    {"sk", "", "", 852},         {"sl", "", "", 852},   {"sq", "", "", 852},
-    {"be", "", "", 866},         {"bg", "", "", 866},   {"ky", "", "", 866},
-    {"mk", "", "", 866},         {"mn", "", "", 866},   {"ru", "", "", 866},
-    {"tg", "", "", 866},         {"tt", "", "", 866},   {"uk", "", "", 866},
-    {"el", "", "", 737},         {"az", "", "", 857},   {"tr", "", "", 857},
-    {"et", "", "", 775},         {"lt", "", "", 775},   {"lv", "", "", 775},
-    {"he", "", "", 862},         {"ar", "", "", 720},   {"fa", "", "", 720},
-    {"ur", "", "", 720},         {"ja", "", "", 932},   {"ko", "", "", 949},
-    {"th", "", "", 874},         {"vi", "", "", 1258},
-};
-
-// Points a names record at the English arrays.
-void TakeEnglish(LocaleNames *list)
-{
-    for (int i = 0; i < 7; i++) {
-        list->days[i] = EnglishDays[i];
-        list->abbreviatedDays[i] = EnglishAbbreviatedDays[i];
-    }
-    for (int i = 0; i < 12; i++) {
-        list->months[i] = list->standaloneMonths[i] = EnglishMonths[i];
-        list->abbreviatedMonths[i] = list->abbreviatedStandaloneMonths[i] =
-            EnglishAbbreviatedMonths[i];
-    }
-    list->designators[0] = EnglishDesignators[0];
-    list->designators[1] = EnglishDesignators[1];
+    uselocale(user);
+    installed = true;
+    const char *set = nl_langinfo(CODESET);
+    if (strcmp(set, "UTF-8") == 0)
+        characterSet = Utf8;
+    else if (strcmp(set, "ANSI_X3.4-1968") == 0 || strcmp(set, "ASCII") == 0)
+        characterSet = Western;
+    else
+        characterSet = OtherSet;
 }
 
 } // namespace
 
-const LocaleNames *TimeNames()
+#ifdef KOLBEX_STATIC
+
+// The static program's names are fixed: its C library has no names beyond
+// C's, and its strftime would bring in the whole printf family.
+void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
+{
+    const char *text = "";
+    switch (kind) {
+    case DayName:
+        text = EnglishDays[moment.tm_wday];
+        break;
+    case AbbreviatedDayName:
+        text = EnglishAbbreviatedDays[moment.tm_wday];
+        break;
+    case MonthWithDay:
+    case MonthAlone:
+        text = EnglishMonths[moment.tm_mon];
+        break;
+    case AbbreviatedMonthWithDay:
+    case AbbreviatedMonthAlone:
+        text = EnglishAbbreviatedMonths[moment.tm_mon];
+        break;
+    case Designator:
+        text = EnglishDesignators[moment.tm_hour < 12 ? 0 : 1];
+        break;
+    }
+    strcpy(name, text);
+}
+
+#else
+
+// %OB and %Ob are POSIX's (and the C libraries'), which the compiler's
+// check of C's strftime does not know.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 {
     Load();
-    if (namesTaken)
-        return &timeNames;
-    namesTaken = true;
-    // C, POSIX and C.UTF-8 name no language; English stands in, as where
-    // the user's locale is not installed (LC_TIME then stays C).
-    if (Equal(timeLocale, "POSIX") ||
-        (timeLocale[0] == 'C' && (!timeLocale[1] || timeLocale[1] == '.'))) {
-        TakeEnglish(&timeNames);
-        return &timeNames;
+    size_t length = 0;
+    switch (kind) {
+    case DayName:
+        length = strftime(name, sizeof name, "%A", &moment);
+        break;
+    case AbbreviatedDayName:
+        length = strftime(name, sizeof name, "%a", &moment);
+        break;
+    case MonthWithDay:
+        length = strftime(name, sizeof name, "%B", &moment);
+        break;
+    case AbbreviatedMonthWithDay:
+        length = strftime(name, sizeof name, "%b", &moment);
+        break;
+    case MonthAlone:
+        length = strftime(name, sizeof name, "%OB", &moment);
+        break;
+    case AbbreviatedMonthAlone:
+        length = strftime(name, sizeof name, "%Ob", &moment);
+        break;
+    case Designator:
+        length = strftime(name, sizeof name, "%p", &moment);
+        break;
     }
-    Take(timeNames.days, 7, DAY_1);
-    Take(timeNames.abbreviatedDays, 7, ABDAY_1);
-    Take(timeNames.months, 12, MON_1);
-    Take(timeNames.abbreviatedMonths, 12, ABMON_1);
-#ifdef ALTMON_1
-    Take(timeNames.standaloneMonths, 12, ALTMON_1);
-    Take(timeNames.abbreviatedStandaloneMonths, 12, _NL_ABALTMON_1);
-#else
-    Take(timeNames.standaloneMonths, 12, MON_1);
-    Take(timeNames.abbreviatedStandaloneMonths, 12, ABMON_1);
+    // 0 is also what an empty name gives.
+    name[length] = '\0';
+}
+#pragma GCC diagnostic pop
+
 #endif
-    timeNames.designators[0] = Late()->nl_langinfo(AM_STR);
-    timeNames.designators[1] = Late()->nl_langinfo(PM_STR);
-    return &timeNames;
+
+size_t FirstCharacterLength(const char *text)
+{
+    Load();
+    mbstate_t state{};
+    size_t length = mbrlen(text, strlen(text), &state);
+    return length == static_cast<size_t>(-1) || length == static_cast<size_t>(-2) || length == 0
+               ? (*text ? 1 : 0)
+               : length;
 }
 
 UINT OemCodePage()
 {
     Load();
-    Part language = TakePart(timeLocale, 0);
-    Part territory = TakePart(timeLocale, '_');
-    Part modifier = TakePart(timeLocale, '@');
-    for (const CodePagePair &pair : codePagePairs) {
-        if (Equal(pair.language, language.text) &&
-            (!*pair.territory || Equal(pair.territory, territory.text)) &&
-            (!*pair.modifier || Equal(pair.modifier, modifier.text)))
-            return pair.codePage;
-    }
-    return 437;
+    return installed ? OemCodePageOf(LocaleName("LC_TIME")) : 437;
 }
 
 bool Utf8Locale()
 {
     Load();
-    return utf8;
+    return characterSet == Utf8;
 }
 
+// 0 for a character set that none of the platform's ANSI code pages
+// stands for here (EUC-JP, KOI8-R, ISO 8859-2, ...): MultiByteToWideChar
+// reads it as the locale does.
 UINT WINAPI GetACP(void)
 {
-    return Utf8Locale() ? CP_UTF8 : 1252;
+    Load();
+    return characterSet == Utf8 ? CP_UTF8 : characterSet == Western ? 1252 : 0;
 }

@@ -3,17 +3,39 @@
 #ifndef KOLBEX_PLATFORM_POSIX_USER_LOCALE_H
 #define KOLBEX_PLATFORM_POSIX_USER_LOCALE_H
 
-#include "platform/platform.h"
-#include "platform/posix/locale_data.h"
+#include <stddef.h>
+#include <time.h>
 
-// The names of the LC_TIME locale, as bytes in its character set; English
-// where it is C, POSIX, C.UTF-8 or not installed.
-const LocaleNames *TimeNames();
+#include "platform/platform.h"
+
+// Room for one name of the locale, its NUL included.
+constexpr size_t NameCapacity = 128;
+
+// The names of the locale, as strftime gives them: %A, %a, %B, %b, and for
+// a month without a day number %OB and %Ob (which differ from the others in
+// some languages), and %p.
+enum TimeName {
+    DayName,
+    AbbreviatedDayName,
+    MonthWithDay,
+    AbbreviatedMonthWithDay,
+    MonthAlone,
+    AbbreviatedMonthAlone,
+    Designator,
+};
+
+// Writes a name of the user's LC_TIME locale for the moment to `name`, as
+// bytes of its character set; empty where the locale has none. English in
+// C, POSIX, a locale that is not installed, and in the static program.
+void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]);
+
+// The bytes of the first character of a text in the locale's character set.
+size_t FirstCharacterLength(const char *text);
 
 // The DOS code page the platform pairs with the LC_TIME locale.
 UINT OemCodePage();
 
-// Whether the LC_CTYPE character set is UTF-8.
+// Whether the character set is UTF-8.
 bool Utf8Locale();
 
 #endif

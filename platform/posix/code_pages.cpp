@@ -1,0 +1,128 @@
+// The pairs are the platform's own: its OEM code page with LC_ALL set to
+// each locale name, read under Wine and kept in the test data, which the
+// tests hold this table to.
+#include "platform/posix/code_pages.h"
+
+#include <string.h>
+
+namespace {
+
+// Languages by the code page of their usual territory.
+struct LanguageGroup {
+    UINT codePage;
+    const char *languages; // separated by spaces, one at each end
+};
+
+const LanguageGroup languageGroups[] = {
+    {850, " af br cy da de dsb es eu ff fi fo fr ga gd gl hsb id is it kl lb ms nb nl nn nso oc "
+          "pt quz se sv tn wo xh zu "},
+    {852, " cs hr hu pl ro sk sl sq tk "},
+    {866, " be bg ky mk mn ru sah tg tt uk "},
+    {720, " ar ckb fa ug ur "},
+    {775, " et lt lv "},
+    {737, " el "},
+    {862, " he "},
+    {874, " th "},
+    {932, " ja "},
+    {936, " zh "},
+    {949, " ko "},
+    {1258, " vi "},
+    {65001, " am as bn bo chr dv dz gu hi hy ka kk km kn kok lo mi ml mni mr mt my ne om or pa "
+            "ps sa si st syr ta te ti ts ve "},
+};
+
+// Where a territory or a script decides otherwise.
+struct LocaleException {
+    const char *name; // language_TERRITORY, with @modifier where it decides
+    UINT codePage;
+};
+
+const LocaleException exceptions[] = {
+    {"ar_IN", 437},
+    {"ar_SD", 437},
+    {"ar_SS", 437},
+    {"be_BY@latin", 437},
+    {"bo_IN", 437},
+    {"ca_ES", 850},
+    {"de_BE", 437},
+    {"de_IT", 437},
+    {"el_CY", 437},
+    {"en_AU", 850},
+    {"en_CA", 850},
+    {"en_GB", 850},
+    {"en_HK", 850},
+    {"en_IE", 850},
+    {"en_NZ", 850},
+    {"eu_FR", 437},
+    {"fy_NL", 850},
+    {"ks_IN@devanagari", 65001},
+    {"nl_AW", 437},
+    {"om_KE", 437},
+    {"pa_PK", 437},
+    {"ru_UA", 437},
+    {"sd_IN@devanagari", 65001},
+    {"so_SO", 65001},
+    {"sq_MK", 437},
+    {"sr_RS@latin", 852},
+    {"tr_TR", 857},
+    {"uz_UZ@cyrillic", 866},
+    {"zh_HK", 950},
+    {"zh_TW", 950},
+};
+
+bool FindException(const char *name, UINT *codePage)
+{
+    for (const LocaleException &e : exceptions) {
+        if (strcmp(e.name, name) == 0) {
+            *codePage = e.codePage;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+UINT OemCodePageOf(const char *localeName)
+{
+    // language_TERRITORY@modifier, then without the modifier (the character
+    // set never counts), then the language alone.
+    char key[64];
+    size_t base = strcspn(localeName, ".@");
+    const char *modifier = strchr(localeName, '@');
+    size_t modifierLength = modifier ? strlen(modifier) : 0;
+    size_t languageLength = strcspn(localeName, "_.@");
+    if (base + modifierLength >= sizeof key)
+        return 437;
+    memcpy(key, localeName, base);
+    memcpy(key + base, modifier ? modifier : "", modifierLength + 1);
+    UINT codePage = 437;
+    if (FindException(key, &codePage))
+        return codePage;
+    key[base] = '\0';
+    if (modifier && FindException(key, &codePage))
+        return codePage;
+
+    char word[sizeof key + 2] = " ";
+    memcpy(word + 1, localeName, languageLength);
+    memcpy(word + 1 + languageLength, " ", 2);
+    for (const LanguageGroup &group : languageGroups)
+        if (strstr(group.languages, word))
+            return group.codePage;
+    return 437;
+}
+
+// As the platform converts each byte, read under Wine.
+const WCHAR CodePage720[128] = {
+    0x0080, 0x0081, 0x00E9, 0x00E2, 0x0084, 0x00E0, 0x0086, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x008D, 0x008E, 0x008F, 0x0090, 0x0651, 0x0652, 0x00F4, 0x00A4, 0x0640, 0x00FB, 0x00F9,
+    0x0621, 0x0622, 0x0623, 0x0624, 0x00A3, 0x0625, 0x0626, 0x0627, 0x0628, 0x0629, 0x062A, 0x062B,
+    0x062C, 0x062D, 0x062E, 0x062F, 0x0630, 0x0631, 0x0632, 0x0633, 0x0634, 0x0635, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
+    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x0636, 0x0637, 0x0638, 0x0639, 0x063A, 0x0641, 0x00B5, 0x0642, 0x0643, 0x0644, 0x0645, 0x0646,
+    0x0647, 0x0648, 0x0649, 0x064A, 0x2261, 0x064B, 0x064C, 0x064D, 0x064E, 0x064F, 0x0650, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
