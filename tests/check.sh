@@ -11,8 +11,8 @@
 # clang-tidy, the static program (musl) through the end-to-end suite, the
 # Windows programs under Wine (x64 everywhere, x86 where the
 # host runs 32-bit programs), the fuzzers for a short time,
-# the benchmark figures, and the install tree and packages (lintian,
-# hardening-check).
+# the benchmark figures, the growth of cost with every kind of input, and
+# the install tree and packages (lintian, hardening-check).
 #
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
@@ -158,6 +158,10 @@ bench_figures() {
   BENCH_RUNS=50 bench/bench.sh build/kolbex build-static/kolbex
 }
 
+growth() {
+  LOCPATH=$top/build/locales bench/growth.sh build/kolbex build-static/kolbex
+}
+
 packages() {
   bash tests/check-packages.sh
 }
@@ -171,6 +175,7 @@ step "Windows x64 program under Wine" guarded "windows x64" "x86_64-w64-mingw32-
 step "Windows x86 program under Wine" guarded "windows x86" "i686-w64-mingw32-g++ wine" windows i686 build-win32
 step "fuzzing, ${fuzz_seconds}s a target" guarded "fuzzing" "clang++" fuzz/run.sh "$fuzz_seconds"
 step "benchmark figures" guarded "benchmark" "valgrind" bench_figures
+step "cost grows linearly" guarded "growth" "valgrind" growth
 step "install tree and packages" guarded "packages" \
   "dpkg-shlibdeps groff lintian hardening-check /usr/lib/x86_64-linux-musl/musl-gcc.specs i686-w64-mingw32-g++ x86_64-w64-mingw32-g++" packages
 
