@@ -6,8 +6,6 @@ set -euo pipefail
 seconds=${1:-60}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOLBEX_FUZZ_BUILD:-$top/build-fuzz}
-# The models of the targets know the C locale's rules (Windows-1252 letters).
-export LC_ALL=C
 
 cmake -S "$top" -B "$build" -DKOLBEX_FUZZ=ON -DKOLBEX_TESTS=OFF -DKOLBEX_WERROR=ON \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Day and month names, designators and /OEM in the user's locale, compared
-# with date(1) and iconv(1) in the same locale at the same moment.
+# Day and month names, designators, picture text and /OEM in the user's
+# locale, compared with date(1) and iconv(1) in the same locale at the same
+# moment; what a locale that cannot be loaded gives; and the static
+# program's English.
 #
 #   check-locales.sh PROGRAM LOCALE_FOLDER [FAKETIME_LIBRARY] [STATIC_PROGRAM]
 #
@@ -13,22 +15,30 @@ program=$1
 export LOCPATH=$2
 faketime=${3:-}
 static=${4:-}
+top=$(cd "$(dirname "$0")/.." && pwd)
 export TZ=UTC
 unset LANGUAGE
 
-languages=(de_DE fr_FR ru_RU pl_PL ja_JP)
-declare -A oem=([de_DE]=850 [fr_FR]=850 [ru_RU]=866 [pl_PL]=852 [ja_JP]=932)
+languages=(de_DE fr_FR ru_RU pl_PL ja_JP el_GR)
+# The DOS code page the platform pairs with each language.
+declare -A oem=([de_DE]=850 [fr_FR]=850 [ru_RU]=866 [pl_PL]=852 [ja_JP]=932 [el_GR]=737)
+# Character sets other than UTF-8, a byte or several a character.
+legacy=(ja_JP.EUC-JP zh_CN.GB18030 ko_KR.EUC-KR zh_TW.BIG5 el_GR.ISO-8859-7 ru_RU.KOI8-R)
+# Languages whose code pages the C library's converter lacks (720), or
+# where a character has no single counterpart.
+others=(ar_EG fo_FO tk_TM vi_VN)
 
 if [ ! -d /usr/share/i18n/locales ] || ! command -v localedef >/dev/null; then
   echo "not run: no locale sources (Debian: locales)"
   exit 77
 fi
 mkdir -p "$LOCPATH"
-for language in "${languages[@]}"; do
-  [ -d "$LOCPATH/$language.UTF-8" ] ||
-    localedef -i "$language" -f UTF-8 "$LOCPATH/$language.UTF-8" 2>/dev/null ||
-    [ -d "$LOCPATH/$language.UTF-8" ] || { echo "localedef failed for $language"; exit 1; }
-done
+make_locale() { # name.charset
+  [ -d "$LOCPATH/$1" ] || localedef -i "${1%%.*}" -f "${1#*.}" "$LOCPATH/$1" 2>/dev/null ||
+    [ -d "$LOCPATH/$1" ] || { echo "localedef failed for $1"; exit 1; }
+}
+for language in "${languages[@]}" "${others[@]}"; do make_locale "$language.UTF-8"; done
+for locale in "${legacy[@]}"; do make_locale "$locale"; done
 
 checks=0
 failures=0
@@ -39,6 +49,7 @@ expect() { # what got want
     printf 'FAIL %s\n  got      %q\n  expected %q\n' "$1" "$2" "$3"
   fi
 }
+hex() { od -An -tx1 | tr -s ' \n' ' '; }
 
 # Runs a command at the moment $at (or now, without a clock library).
 at=
@@ -51,16 +62,29 @@ frozen() {
 }
 
 # Every field alone, so that each month name takes the form the picture
-# asks for: with a day number (%B, %b) or alone (%OB, %Ob).
+# asks for: with a day number (%B, %b) or alone (%OB, %Ob). A quoted d and
+# ddd are no day numbers.
 fields=('[date:dddd]' '[date:ddd]' '[date:mmmm]' '[date:mmm]' '[date:d mmmm]' '[date:d mmm]'
-  '[time:tt]')
-formats='%A|%a|%OB|%Ob|%-d %B|%-d %b|%p'
+  '[date:dd mmm]' '[date:ddd mmmm]' "[date:'d' mmmm]" '[time:tt]')
+formats='%A|%a|%OB|%Ob|%-d %B|%-d %b|%d %b|%a %OB|d %OB|%p'
+first_character() { LC_ALL=$1 bash -c 'read -r p; printf %s "${p:0:1}"'; }
 names() { # locale: kolbex and date side by side; the first character of %p for t
   local joined
   joined=$(IFS='|' && echo "${fields[*]}")
   got=$(LC_ALL=$1 frozen "$program" "$joined|[time:t]")
   want=$(LC_ALL=$1 frozen date "+$formats")
-  want+="|$(LC_ALL=$1 frozen date +%p | LC_ALL=$1 bash -c 'read -r p; printf %s "${p:0:1}"')"
+  want+="|$(LC_ALL=$1 frozen date +%p | first_character "$1")"
+}
+# Twice over, so that the clock turning to a new day between the two
+# programs does not count.
+compare_names() { # locale what
+  for attempt in 1 2 3; do
+    names "$1"
+    before=$want
+    names "$1"
+    [ "$before" = "$want" ] && break
+  done
+  expect "$2" "$got" "$want"
 }
 
 # Every month (mid-month, before noon), then every day of a week (after).
@@ -76,24 +100,59 @@ fi
 for language in "${languages[@]}"; do
   locale=$language.UTF-8
   for at in "${moments[@]}"; do
-    for attempt in 1 2 3; do
-      names "$locale"
-      before=$want
-      names "$locale"
-      [ "$before" = "$want" ] && break
-    done
-    expect "$locale ${at:-now}: names" "$got" "$want"
+    compare_names "$locale" "$locale ${at:-now}: names"
   done
   at=${moments[0]}
   # /OEM: the language's DOS code page, a byte or two a character.
-  got=$(LC_ALL=$locale frozen "$program" '/OEM[date:mmmm dddd]' | od -An -tx1)
-  want=$(LC_ALL=$locale frozen date '+%OB %A' | tr -d '\n' | iconv -f UTF-8 -t "CP${oem[$language]}" | od -An -tx1)
+  got=$(LC_ALL=$locale frozen "$program" '/OEM[date:mmmm dddd]' | hex)
+  want=$(LC_ALL=$locale frozen date '+%OB %A' | tr -d '\n' | iconv -f UTF-8 -t "CP${oem[$language]}" | hex)
   expect "$locale: /OEM to code page ${oem[$language]}" "$got" "$want"
   # UTF-8 text in a picture, quoted or not, passes unfolded.
   got=$(LC_ALL=$locale frozen "$program" "[date:'À' d]" "[date:É]")
   want="À $(LC_ALL=$locale frozen date +%-d) É"
   expect "$locale: UTF-8 text in pictures" "$got" "$want"
 done
+
+# Character sets of a byte or several a character: names and the whole
+# first character of the designator, before and after noon; text in a
+# picture passes as it is, where folding would make other letters of it.
+for locale in "${legacy[@]}"; do
+  for at in "${moments[0]}" "${moments[-1]}"; do
+    compare_names "$locale" "$locale ${at:-now}: names"
+  done
+  text=$(printf 'Ärger X 日本 Дд' | iconv -f UTF-8 -t "${locale#*.}//TRANSLIT" 2>/dev/null)
+  got=$(LC_ALL=$locale "$program" "[date:'$text']" | hex)
+  expect "$locale: picture text unchanged" "$got" "$(printf '%s' "$text" | tr 'A-Z' 'a-z' | hex)"
+done
+
+# Code page 720 (Arabic), which the C library lacks, as the platform reads
+# it; a character that no code page 720 byte stands for is '?'.
+to_720() {
+  iconv -f UTF-8 -t UCS-4BE | od -An -tx1 -v | tr -s ' \n' ' ' |
+    awk -v reference="$top/tests/data/platform-reference.txt" '
+      BEGIN {
+        while ((getline line < reference) > 0) {
+          split(line, f, "\t")
+          if (f[1] == "U" && f[2] == "720") byte[tolower(f[4])] = tolower(f[3])
+        }
+      }
+      {
+        for (i = 1; i + 3 <= NF; i += 4) {
+          point = $(i + 2) $(i + 3)
+          if (($i $(i + 1)) != "0000") printf " 3f"
+          else if ($(i + 2) == "00" && $(i + 3) < "80") printf " %s", $(i + 3)
+          else if (point in byte) printf " %s", byte[point]
+          else printf " 3f"
+        }
+      }'
+}
+at=${moments[0]}
+got=$(LC_ALL=ar_EG.UTF-8 frozen "$program" '/OEM[date:mmmm dddd]' | hex)
+want=$(LC_ALL=ar_EG.UTF-8 frozen date '+%OB %A' | tr -d '\n' | to_720)
+expect "ar_EG.UTF-8: /OEM to code page 720" "$got" "$want "
+expect "fo_FO.UTF-8: /OEM to code page 850" "$(LC_ALL=fo_FO.UTF-8 "$program" "/OEM[date:'ýð']" | hex)" " ec d0 "
+expect "tk_TM.UTF-8: /OEM to code page 852" "$(LC_ALL=tk_TM.UTF-8 "$program" "/OEM[date:'şž']" | hex)" " ad a7 "
+expect "vi_VN.UTF-8: one character for one" "$(LC_ALL=vi_VN.UTF-8 "$program" "/OEM[date:'ứê']" | hex)" " 3f ea "
 
 # Which variable wins: LC_ALL, then LC_TIME, then LANG; C, POSIX, C.UTF-8
 # and a locale that is not installed write English.
@@ -118,22 +177,77 @@ LC_ALL=POSIX|Tuesday
 LC_ALL=C.UTF-8|Tuesday
 TABLE
 
-# Where the character set is not UTF-8, bytes are folded as Windows-1252
-# letters and /OEM converts from 1252 to 437, as always.
-got=$(LC_ALL=C frozen "$program" "[date:dddd '"$'\xc0'"' d]" "/OEM[date:'"$'\xe9'"']" | od -An -tx1)
-want=$(printf 'Tuesday \xe0 8 \x82' | od -An -tx1)
+# A locale that is not installed but says UTF-8 keeps UTF-8 text whole.
+for locale in xx_YY.UTF-8 xx_YY.utf8 xx_YY.Utf-8@euro; do
+  expect "$locale: UTF-8 text kept" "$(LC_ALL=$locale "$program" "[date:'Café À']")" "café À"
+done
+
+# Where the character set is C's, bytes are folded as Windows-1252 letters
+# and /OEM converts from 1252 to 437, as always.
+got=$(LC_ALL=C frozen "$program" "[date:dddd '"$'\xc0'"' d]" "/OEM[date:'"$'\xe9'"']" | hex)
+want=$(printf 'Tuesday \xe0 8 \x82' | hex)
 [ -n "$faketime" ] || want=$got
 expect "C: Windows-1252 folding and 437" "$got" "$want"
-got=$(LC_ALL=C.UTF-8 frozen "$program" "/OEM[date:'é']" | od -An -tx1)
-expect "C.UTF-8: /OEM to code page 437" "$got" "$(printf '\x82' | od -An -tx1)"
+got=$(LC_ALL=C.UTF-8 frozen "$program" "/OEM[date:'é']" | hex)
+expect "C.UTF-8: /OEM to code page 437" "$got" "$(printf '\x82' | hex)"
 
-# The static program has no locale data: English in every locale.
+# With too little memory for the locale or the converter, every run gives
+# the locale's text, the English text, or nothing with exit code 1; never
+# a mixture. (Below some limit the dynamic loader itself cannot start: 127.)
+line='[date:dddd]|[date:mmmm]|/OEM[date:dddd]'
+if ! command -v prlimit >/dev/null; then
+  echo "check-locales: no prlimit (Debian: util-linux): memory limits not tried"
+elif ! LC_ALL=C prlimit --as=8000000 "$program" x >/dev/null 2>&1; then
+  echo "check-locales: the program needs more than 8 MB of address space (sanitizers): memory limits not tried"
+else
+  for locale in ja_JP.UTF-8 ru_RU.UTF-8; do
+    own=$(LC_ALL=$locale "$program" "$line" | hex)
+    english=$(LC_ALL=C "$program" "$line" | hex)
+    declare -A seen=()
+    for ((limit = 1500000; limit <= 8000000; limit += 25000)); do
+      got=$(LC_ALL=$locale prlimit --as=$limit "$program" "$line" 2>/dev/null | hex)
+      status=${PIPESTATUS[0]}
+      case "$status:$got" in
+      "0:$own") seen[own]=1 ;;
+      "0:$english") seen[english]=1 ;;
+      "1:" | "127:") seen[nothing]=1 ;;
+      *) expect "$locale, address space $limit: a whole result" "$status:$got" "0:$own" ;;
+      esac
+    done
+    # The English result needs a limit between the two; not every machine
+    # has one.
+    expect "$locale under memory limits: both ends of the range reached" \
+      "${seen[own]:-}${seen[nothing]:-}" 11
+  done
+fi
+
+# The static program's names are fixed: English in every locale, whatever
+# message catalogues its C library could find (MUSL_LOCPATH).
+le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+catalogue() { # file original translation ... (originals in order)
+  local file=$1 n=$((($# - 1) / 2)) offset table="" strings="" i
+  shift
+  local -a from=() to=()
+  while [ $# -gt 0 ]; do from+=("$1") to+=("$2"); shift 2; done
+  offset=$((28 + 16 * n))
+  for i in "${!from[@]}"; do
+    table+=$(le32 ${#from[i]})$(le32 $offset) strings+="${from[i]}\\x00" offset=$((offset + ${#from[i]} + 1))
+  done
+  for i in "${!to[@]}"; do
+    table+=$(le32 ${#to[i]})$(le32 $offset) strings+="${to[i]}\\x00" offset=$((offset + ${#to[i]} + 1))
+  done
+  printf "$(le32 $((0x950412de)))$(le32 0)$(le32 $n)$(le32 28)$(le32 $((28 + 8 * n)))$(le32 0)$(le32 $((28 + 16 * n)))$table$strings" >"$file"
+}
 if [ -n "$static" ]; then
+  catalogues=$(mktemp -d)
+  catalogue "$catalogues/de_DE.UTF-8" Friday Freitag Monday Montag Saturday Samstag Sunday Sonntag \
+    Thursday Donnerstag Tuesday Dienstag Wednesday Mittwoch
   for language in "${languages[@]}"; do
-    got=$(LC_ALL=$language.UTF-8 "$static" '[date:dddd]')
+    got=$(MUSL_LOCPATH=$catalogues LC_ALL=$language.UTF-8 "$static" '[date:dddd]')
     want=$(LC_ALL=C date +%A)
     expect "static, $language: English" "$got" "$want"
   done
+  rm -rf "$catalogues"
 fi
 
 echo "locales: $((checks - failures)) passed, $failures failed"

@@ -170,6 +170,8 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
             setenv("TZ", options.zone, 1);
         else
             unsetenv("TZ");
+        if (options.zoneFolder)
+            setenv("TZDIR", options.zoneFolder, 1);
         if (options.failAllocation > 0)
             setenv("KOLBEX_FAIL_ALLOCATION", std::to_string(options.failAllocation).c_str(), 1);
         if (options.fileSizeLimit >= 0) {

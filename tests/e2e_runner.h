@@ -24,13 +24,14 @@ struct RunResult {
 
 struct RunOptions {
     Sink sink = Sink::Pipe;
-    const char *fakeTime = nullptr; // a frozen local moment, "yyyy-mm-dd hh:mm:ss"
-    const char *argv0 = nullptr;    // instead of the program's path
-    const char *zone = "UTC";       // TZ; nullptr: unset
-    const char *locale = "C";       // LC_ALL; nullptr: as the test runs
-    long fileSizeLimit = -1;        // RLIMIT_FSIZE in bytes; -1: none
-    const char *program = nullptr;  // instead of the program under test
-    int failAllocation = 0;         // runs kolbex_failing_heap, failing this allocation
+    const char *fakeTime = nullptr;   // a frozen local moment, "yyyy-mm-dd hh:mm:ss"
+    const char *argv0 = nullptr;      // instead of the program's path
+    const char *zone = "UTC";         // TZ; nullptr: unset
+    const char *zoneFolder = nullptr; // TZDIR; nullptr: unset
+    const char *locale = "C";         // LC_ALL; nullptr: as the test runs
+    long fileSizeLimit = -1;          // RLIMIT_FSIZE in bytes; -1: none
+    const char *program = nullptr;    // instead of the program under test
+    int failAllocation = 0;           // runs kolbex_failing_heap, failing this allocation
 };
 
 // The program under test: KOLBEX_E2E_PROGRAM where set (the static build),

@@ -202,34 +202,52 @@ std::vector<std::string> ZoneNames()
     return names;
 }
 
+struct ZoneCase {
+    const char *zone;   // TZ; nullptr: unset
+    const char *folder; // TZDIR; nullptr: unset
+};
+
 // Another build of the program (the static one) tells the same local time
-// as the dynamic build, whatever TZ says. The dynamic build is read before
-// and after, and a minute boundary between the two readings is retried.
+// as the dynamic build, whatever TZ and TZDIR say. The dynamic build is read
+// before and after, and a minute boundary between the two readings is
+// retried.
 TEST(EndToEnd, AgreesWithTheDynamicBuildInEveryZone)
 {
     if (std::strcmp(ProgramUnderTest(), DynamicProgram) == 0)
         GTEST_SKIP() << "the program under test is the dynamic build";
     const std::vector<std::string> names = ZoneNames();
     ASSERT_GT(names.size(), 300u) << "the zone database (Debian: tzdata) is missing";
-    std::vector<const char *> zones = {nullptr,
-                                       "",
-                                       "garbage",
-                                       "<+0330>-3:30",
-                                       "EST5EDT",
-                                       ":EST5EDT",
-                                       ":Europe/Berlin",
-                                       "CET-1CEST,M3.5.0,M10.5.0/3",
-                                       "Europe/../Europe/Paris",
-                                       "/usr/share/zoneinfo/Asia/Tokyo",
-                                       "Europe",
-                                       "Nowhere/Zone"}; // nullptr: TZ unset
+    std::vector<ZoneCase> zones = {
+        {nullptr, nullptr},
+        {"", nullptr},
+        {":", nullptr},
+        {"garbage", nullptr},
+        {"<+0330>-3:30", nullptr},
+        {"EST5EDT", nullptr},
+        {":EST5EDT", nullptr},
+        {":Europe/Berlin", nullptr},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", nullptr},
+        {"CET-1CEST", nullptr}, // daylight time by the posixrules zone
+        {"Europe/../Europe/Paris", nullptr},
+        {"/usr/share/zoneinfo/Asia/Tokyo", nullptr},
+        {"Europe", nullptr},
+        {"Nowhere/Zone", nullptr},
+        {"UTC-25", nullptr}, // offsets past a day
+        {"XYZ-167", nullptr},
+        {"UTC+999999", nullptr},
+        {"A-1B,J0,J366", nullptr}, // names and rules glibc refuses
+        {"Europe/Berlin", "/nonexistent"},
+        {"CET-1CEST", "/nonexistent"},
+        {"Asia/Tokyo", "/usr/share/zoneinfo/posix"},
+    };
     for (const std::string &name : names)
-        zones.push_back(name.c_str());
+        zones.push_back({name.c_str(), nullptr});
     const std::vector<std::string> args = {"[date:yyyy-mm-dd] [time:hh:mm:ss]"};
-    for (const char *zone : zones) {
+    for (const ZoneCase &zone : zones) {
         RunOptions dynamic{Sink::Pipe};
         dynamic.program = DynamicProgram;
-        dynamic.zone = zone;
+        dynamic.zone = zone.zone;
+        dynamic.zoneFolder = zone.folder;
         RunOptions other = dynamic;
         other.program = nullptr;
         RunResult before, got, after;
@@ -240,9 +258,14 @@ TEST(EndToEnd, AgreesWithTheDynamicBuildInEveryZone)
             if (before.out == after.out)
                 break;
         }
-        const char *shown = zone ? zone : "(unset)";
-        EXPECT_EQ(got.out, got.out == after.out ? after.out : before.out) << "TZ=" << shown;
-        EXPECT_EQ(got.exitCode, 0) << "TZ=" << shown;
+        std::string shown = "TZ=";
+        shown += zone.zone ? zone.zone : "(unset)";
+        if (zone.folder) {
+            shown += " TZDIR=";
+            shown += zone.folder;
+        }
+        EXPECT_EQ(got.out, got.out == after.out ? after.out : before.out) << shown;
+        EXPECT_EQ(got.exitCode, 0) << shown;
     }
 }
 

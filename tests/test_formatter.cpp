@@ -79,13 +79,15 @@ TEST(Formatter, RefusesInvalidMoments)
     EXPECT_EQ(Date(Moment(30828, 9, 14, 0, 0, 0), "d"), "14");
     EXPECT_EQ(Date(Moment(30828, 9, 15, 0, 0, 0), "d"), "<failed>");
     EXPECT_EQ(Date(Moment(1600, 12, 31, 0, 0, 0), "d"), "<failed>");
+    EXPECT_EQ(Date(Moment(1601, 1, 1, 0, 0, 0), "d"), "1");
     EXPECT_EQ(Date(Moment(2023, 4, 1, 24, 0, 0), "d"), "1");
     EXPECT_EQ(Time(Moment(2023, 4, 1, 24, 0, 0), "H"), "<failed>");
     EXPECT_EQ(Time(Moment(0, 0, 0, 9, 0, 0), "H"), "9");
 }
 
 // Reference lines, as the platform printed them: kind, moment, capacity,
-// picture, count, text (bytes escaped as \xHH), or O, byte, converted byte.
+// picture, count, text (bytes escaped as \xHH); or O, byte, converted byte;
+// or U, code page, byte, its character.
 std::string Unescape(const std::string &text)
 {
     std::string bytes;
@@ -120,6 +122,18 @@ TEST(Formatter, MatchesThePlatformReference)
     int checked = 0;
     while (std::getline(in, line)) {
         std::vector<std::string> f = SplitTabs(line);
+        if (f[0] == "U") {
+            ASSERT_EQ(f.size(), 4u) << line;
+            WCHAR character = static_cast<WCHAR>(std::stoi(f[3], nullptr, 16));
+            char byte = 0;
+            EXPECT_EQ(WideCharToMultiByte(static_cast<UINT>(std::stoi(f[1])), 0, &character, 1,
+                                          &byte, 1, "?", nullptr),
+                      1)
+                << line;
+            EXPECT_EQ(static_cast<unsigned char>(byte), std::stoi(f[2], nullptr, 16)) << line;
+            checked++;
+            continue;
+        }
         if (f[0] == "O") {
             ASSERT_EQ(f.size(), 3u) << line;
             char byte = static_cast<char>(std::stoi(f[1], nullptr, 16));

@@ -45,6 +45,35 @@ TEST(Memory, LineRoomIsTheBlockAllocated)
     }
 }
 
+// Appending at the last byte of the line grows it first: the NUL always
+// has its byte, inside the block.
+TEST(Memory, AppendingAtTheLimitGrowsTheLine)
+{
+    Line line;
+    line.state.writePos = line.state.lineLimit;
+    AppendByte(&line.state, 'x');
+    EXPECT_LE(line.state.writePos, line.state.lineLimit);
+    EXPECT_EQ(line.Room(), BlockSize(line.state.outputStart));
+    EXPECT_EQ(LineLength(&line.state), OutputLineCapacity);
+}
+
+// A line that could not grow stays as it was, and the run stays failed.
+TEST(Memory, AFailedGrowthIsKept)
+{
+    Line line;
+    line.state.writePos = line.state.lineLimit;
+    char *before = line.state.outputStart;
+    FailAllocation(1);
+    EXPECT_FALSE(ReserveLine(&line.state, 1));
+    FailAllocation(0);
+    EXPECT_TRUE(line.state.outOfMemory);
+    EXPECT_EQ(line.state.outputStart, before);
+    EXPECT_EQ(line.state.writePos, line.state.lineLimit);
+    EXPECT_FALSE(ReserveLine(&line.state, 1));
+    AppendByte(&line.state, 'x');
+    EXPECT_EQ(line.state.writePos, line.state.lineLimit);
+}
+
 struct FailureCase {
     const char *site;
     std::string tail;
@@ -104,7 +133,9 @@ TEST(Memory, CommandLineIsRebuiltExactly)
             argv.push_back(strdup(arg));
         argv.push_back(nullptr);
         PosixSetArguments(static_cast<int>(c.argv.size()), argv.data());
-        EXPECT_STREQ(GetCommandLineA(), c.line);
+        const char *line = GetCommandLineA();
+        EXPECT_STREQ(line, c.line);
+        EXPECT_GE(BlockSize(line), std::strlen(line) + 1) << c.line;
         FailAllocation(1);
         PosixSetArguments(static_cast<int>(c.argv.size()), argv.data());
         EXPECT_EQ(GetCommandLineA(), nullptr) << c.line;
@@ -113,6 +144,7 @@ TEST(Memory, CommandLineIsRebuiltExactly)
             std::free(arg);
     }
     PosixSetArguments(0, nullptr);
+    EXPECT_STREQ(GetCommandLineA(), "kolbex"); // no argv at all
 }
 
 } // namespace

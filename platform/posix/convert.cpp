@@ -60,8 +60,9 @@ uint32_t DecodeLocale(const char *text, int length, int *used, mbstate_t *state)
         return Replacement;
     }
     *used = n == 0 ? 1 : static_cast<int>(n);
-    uint32_t point = static_cast<uint32_t>(wide);
-    return point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF) ? Replacement : point;
+    if (wide < 0 || wide > 0x10FFFF || (wide >= 0xD800 && wide <= 0xDFFF))
+        return Replacement;
+    return static_cast<uint32_t>(wide);
 }
 
 // Count every unit of the result but store only what fits.
@@ -134,8 +135,9 @@ size_t Encode(UINT codePage, uint32_t point, char *out)
         if (converterOpen)
             iconv_close(converter);
         char name[16];
-        snprintf(name, sizeof name, codePage == CP_UTF8 ? "UTF-8" : "CP%u", codePage);
+        (void)snprintf(name, sizeof name, codePage == CP_UTF8 ? "UTF-8" : "CP%u", codePage);
         converter = iconv_open(name, "UTF-32LE");
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
         converterOpen = converter != reinterpret_cast<iconv_t>(-1);
         // A code page the C library does not ship lacks every character;
         // one it ships that cannot be opened (no memory) fails the

@@ -1,10 +1,13 @@
 // Prints what the platform's own GetDateFormatA, GetTimeFormatA and
 // CharToOemBuffA give for a broad table of pictures and moments, one case a
-// line, as the reference that the POSIX stand-ins are held to.
+// line, and how it reads code page 720, as the reference that the POSIX
+// stand-ins are held to. With the argument "oem" it prints its OEM code
+// page alone, which the platform takes from the locale variables.
 //
 // Line formats (fields separated by tabs, bytes escaped as \xHH):
 //   D|T  moment  capacity  picture  result  text
 //   O  byte  oem-byte
+//   U  code-page  byte  character (UTF-16, hex)
 // A moment is yyyy-mm-dd hh:mm:ss.mmm/w (w: the day of week passed in).
 // A picture of "-" stands for no picture at all.
 #include <windows.h>
@@ -125,8 +128,12 @@ void EmitCase(char kind, const SYSTEMTIME &t, int capacity, const char *picture)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "oem") == 0) {
+        std::printf("%u\n", GetOEMCP());
+        return 0;
+    }
     if (GetACP() != 1252 || GetOEMCP() != 437) {
         std::fprintf(stderr, "code pages are %u and %u, not 1252 and 437\n", GetACP(), GetOEMCP());
         return 2;
@@ -151,6 +158,16 @@ int main()
         CharToOemBuffA(in, out, 1);
         char line[32];
         std::snprintf(line, sizeof line, "O\t%02X\t%02X\n", b, static_cast<unsigned char>(out[0]));
+        Emit(line);
+    }
+    // The one DOS code page paired with a language that the C library's
+    // converter lacks.
+    for (int b = 0x80; b < 0x100; b++) {
+        char in = static_cast<char>(b);
+        WCHAR wide = 0;
+        MultiByteToWideChar(720, MB_ERR_INVALID_CHARS, &in, 1, &wide, 1);
+        char line[32];
+        std::snprintf(line, sizeof line, "U\t720\t%02X\t%04X\n", b, wide);
         Emit(line);
     }
     DWORD w;

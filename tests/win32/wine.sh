@@ -4,6 +4,7 @@
 #   wine.sh probe     LOADER
 #   wine.sh driver    LOADER PREFIX DRIVER PROGRAM
 #   wine.sh reference LOADER PREFIX REFERENCE OUTPUT EXPECTED
+#   wine.sh codepages LOADER PREFIX REFERENCE EXPECTED
 #   wine.sh console   LOADER PREFIX PROGRAM
 #   wine.sh batch     LOADER PREFIX PROGRAM README
 #
@@ -47,6 +48,20 @@ driver() {
 reference() {
   "$loader" "$1" >"$2" || { echo "the reference program failed"; return 1; }
   cmp -s "$2" "$3" || { echo "the platform's output differs from $3; see $2"; return 1; }
+}
+
+# The platform's OEM code page for each locale name of the committed table,
+# which the POSIX table is held to: the platform reads it from LC_ALL.
+codepages() {
+  local name
+  while IFS=$'\t' read -r name _; do
+    printf '%s\t%s\n' "$name" "$(LC_ALL=$name "$loader" "$1" oem | tr -d '\r')"
+  done <"$2" >"$work/codepages"
+  cmp -s "$work/codepages" "$2" || {
+    echo "the platform pairs locales with other code pages than $2:"
+    diff "$2" "$work/codepages" | head -20
+    return 1
+  }
 }
 
 # Wine gives a program whose standard output is a terminal a console, and
