@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "compose/fold.h"
-#include "compose/scanner.h"
 
 namespace {
 
@@ -33,21 +32,11 @@ template <typename Item> bool Reserve(RunState *state, Item **block, size_t *cap
     return true;
 }
 
-// Plain loops rather than strchr: every C library function the program
-// imports is one more symbol for the dynamic loader to bind at start-up.
+// Every `from` in the picture becomes `to`.
 void Substitute(char *picture, char from, char to)
 {
-    for (char *p = picture; *p; p++)
-        if (*p == from)
-            *p = to;
-}
-
-bool Contains(const char *text, char byte)
-{
-    for (; *text; text++)
-        if (*text == byte)
-            return true;
-    return false;
+    for (char *p = strchr(picture, from); p; p = strchr(p + 1, from))
+        *p = to;
 }
 
 int CallService(FieldKind kind, const char *picture, char *destination, int capacity)
@@ -127,11 +116,10 @@ bool ConvertToOem(RunState *state, DWORD *length)
 
 void FieldRule(RunState *state)
 {
-    TakePrefix(state, 5);
     state->fieldKind = NoField;
-    if (PrefixIs(state, "DATE:", sizeof "DATE:"))
+    if (strcmp(state->prefix, "DATE:") == 0)
         state->fieldKind = Date;
-    else if (PrefixIs(state, "TIME:", sizeof "TIME:"))
+    else if (strcmp(state->prefix, "TIME:") == 0)
         state->fieldKind = Time;
 
     if (state->fieldKind == NoField) {
@@ -161,7 +149,7 @@ void ExpandField(RunState *state, FieldKind kind)
     // Letters are restored everywhere, quoted literal text included.
     if (kind == Date)
         Substitute(picture, 'm', 'M');
-    else if (!Contains(picture, 't'))
+    else if (!strchr(picture, 't'))
         Substitute(picture, 'h', 'H');
 
     int count = FormatField(state, kind);

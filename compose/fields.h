@@ -4,11 +4,13 @@
 
 #include "compose/state.h"
 
-// What the formatting service may write for one field, its NUL included.
+// The room first given to the formatting service for one field, its NUL
+// included; an expansion that needs more is formatted again with more.
 constexpr int FieldCapacity = 100;
 
 // Applies the rule for an opening bracket that the scanner has just taken
-// outside literal text; the cursor stands on the byte after the bracket.
+// outside literal text: the cursor stands on the byte after the bracket,
+// and state->prefix holds the next five bytes folded to capitals.
 void FieldRule(RunState *state);
 
 // Expands one field whose prefix has been passed: reads the picture up to

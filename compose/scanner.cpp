@@ -1,5 +1,6 @@
 #include "compose/scanner.h"
 
+#include <ctype.h>
 #include <string.h>
 
 #include "compose/fields.h"
@@ -9,7 +10,18 @@ namespace {
 
 bool IsDigit(char byte)
 {
-    return byte >= '0' && byte <= '9';
+    return isdigit(static_cast<unsigned char>(byte)) != 0;
+}
+
+// Sets state->prefix to FoldUpper of the next `count` bytes at the cursor,
+// fewer where the tail ends sooner. The cursor does not move.
+void TakePrefix(RunState *state, int count)
+{
+    int i = 0;
+    for (; i < count && state->cursor[i]; i++)
+        state->prefix[i] =
+            static_cast<char>(FoldUpper(static_cast<unsigned char>(state->cursor[i])));
+    state->prefix[i] = '\0';
 }
 
 // "@nn": pads with spaces up to nn bytes, never shortens. The number wraps
@@ -52,7 +64,7 @@ void SingleQuote(RunState *state)
 void Option(RunState *state)
 {
     TakePrefix(state, 3);
-    if (PrefixIs(state, "OEM", sizeof "OEM")) {
+    if (strcmp(state->prefix, "OEM") == 0) {
         state->oemMode = 1;
         state->cursor += 3;
     } else if (*state->cursor == '?') {
@@ -82,6 +94,7 @@ void TakeByte(RunState *state)
         SingleQuote(state);
         break;
     case '[':
+        TakePrefix(state, 5);
         FieldRule(state);
         break;
     case '/':
@@ -94,15 +107,6 @@ void TakeByte(RunState *state)
 }
 
 } // namespace
-
-void TakePrefix(RunState *state, int count)
-{
-    int i = 0;
-    for (; i < count && state->cursor[i]; i++)
-        state->prefix[i] =
-            static_cast<char>(FoldUpper(static_cast<unsigned char>(state->cursor[i])));
-    state->prefix[i] = '\0';
-}
 
 void ComposeLine(RunState *state)
 {

@@ -40,7 +40,8 @@ struct RunState {
     int32_t outOfMemory; // 1 when the line could not grow: nothing is written
 };
 
-// Creates the zero-filled line at its initial capacity; false without memory.
+// Creates the line at its initial capacity, not cleared: nothing past
+// writePos is ever read. False without memory.
 bool CreateOutputLine(RunState *state);
 // Gives back the line and the scratch blocks.
 void ReleaseOutputLine(RunState *state);

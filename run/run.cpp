@@ -32,7 +32,8 @@ void RunKolbex()
     RunState state{};
     state.heap = HeapCreate(0, HeapInitialSize, 0);
     StartConsole();
-    // Null where the platform has to build the command line and cannot.
+    // Null where the command line has to be built (on POSIX, from the
+    // arguments) and there is no memory for it.
     const char *commandLine = nullptr;
     if (state.heap && CreateOutputLine(&state))
         commandLine = GetCommandLineA();

@@ -1,4 +1,4 @@
-// The pairs are the platform's own: its OEM code page with LC_ALL set to
+// The pairs are Windows' own: its OEM code page with LC_ALL set to
 // each locale name, read under Wine and kept in the test data, which the
 // tests hold this table to.
 #include "platform/posix/code_pages.h"
@@ -112,7 +112,7 @@ UINT OemCodePageOf(const char *localeName)
     return 437;
 }
 
-// As the platform converts each byte, read under Wine.
+// As Windows converts each byte, read under Wine.
 const WCHAR CodePage720[128] = {
     0x0080, 0x0081, 0x00E9, 0x00E2, 0x0084, 0x00E0, 0x0086, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
     0x00EE, 0x008D, 0x008E, 0x008F, 0x0090, 0x0651, 0x0652, 0x00F4, 0x00A4, 0x0640, 0x00FB, 0x00F9,

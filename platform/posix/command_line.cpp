@@ -25,9 +25,7 @@ char *BuildCommandLine()
     if (!line)
         return nullptr;
 
-    bool quote = false;
-    for (const char *p = name; *p; p++)
-        quote = quote || *p == ' ';
+    bool quote = strchr(name, ' ') != nullptr;
     char *out = line;
     if (quote)
         *out++ = '"';

@@ -17,7 +17,7 @@ int Descriptor(HANDLE handle)
     return *static_cast<const int *>(handle);
 }
 
-// Like the platform's own file write: partial writes and interrupted calls
+// Like Windows' own file write: partial writes and interrupted calls
 // are continued, any other error ends the write. A descriptor that another
 // program set non-blocking is waited on until it takes more.
 BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
@@ -82,7 +82,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
     return WriteAll(fd, static_cast<const char *>(buffer), count, written);
 }
 
-// The platform's default action for Ctrl+C and the like ends the process;
+// Windows' default action for Ctrl+C and the like ends the process;
 // the default signal actions here do the same, so nothing is registered.
 BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE, BOOL)
 {

@@ -1,4 +1,4 @@
-// GetDateFormatA and GetTimeFormatA: the platform's picture language, with
+// GetDateFormatA and GetTimeFormatA: Windows' picture language, with
 // the names of the user's locale.
 #include <errno.h>
 #include <string.h>
@@ -68,7 +68,7 @@ bool ValidTime(const SYSTEMTIME &t)
     return t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
 }
 
-// As the platform does: the time of day is not looked at, 29 February is
+// As Windows does: the time of day is not looked at, 29 February is
 // accepted in every year (and is 1 March in a common year), and the last
 // day is the last one a 64-bit count of 100 ns from 1601 can hold.
 bool NormalizeDate(SYSTEMTIME *t)

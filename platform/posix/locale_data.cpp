@@ -14,8 +14,8 @@ const char EraName[] = "AD";
 const char DefaultDatePicture[] = "M/d/yyyy";
 const char DefaultTimePicture[] = "h:mm:ss tt";
 
-// Taken from the platform's own conversion of every byte; where code page
-// 437 lacks a character the platform fits a look-alike, or '?'.
+// Taken from Windows' own conversion of every byte; where code page
+// 437 lacks a character Windows fits a look-alike, or '?'.
 const unsigned char AnsiToOem[256] = {
     0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F,
     0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F,

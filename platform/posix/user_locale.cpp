@@ -16,7 +16,7 @@
 
 namespace {
 
-// C and POSIX stand for the platform's Western code page, 1252.
+// C and POSIX stand for Windows' Western code page, 1252.
 enum CharacterSet { Western, Utf8, OtherSet };
 
 bool loaded;
@@ -166,7 +166,7 @@ bool Utf8Locale()
     return characterSet == Utf8;
 }
 
-// 0 for a character set that none of the platform's ANSI code pages
+// 0 for a character set that none of Windows' ANSI code pages
 // stands for here (EUC-JP, KOI8-R, ISO 8859-2, ...): MultiByteToWideChar
 // reads it as the locale does.
 UINT WINAPI GetACP(void)

@@ -32,7 +32,7 @@ void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 // The bytes of the first character of a text in the locale's character set.
 size_t FirstCharacterLength(const char *text);
 
-// The DOS code page the platform pairs with the LC_TIME locale.
+// The DOS code page Windows pairs with the LC_TIME locale.
 UINT OemCodePage();
 
 // Whether the character set is UTF-8.
