@@ -16,8 +16,3 @@ set(CMAKE_CXX_FLAGS_INIT "-specs=${KOLBEX_MUSL_SPECS} -nostdinc++")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_CXX_LINK_EXECUTABLE
   "${CMAKE_C_COMPILER} <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
-
-set(KOLBEX_STATIC ON)
-# The tests link GoogleTest, which is built for glibc: the glibc build runs
-# its end-to-end suite against this program instead.
-set(KOLBEX_TESTS OFF)

@@ -1,6 +1,7 @@
 #include "run/texts.h"
 
-const char Banner[] = "\r\nKolbex, ver. 1.0b - date and time stamps for scripts and logs";
+const char Banner[] =
+    "\r\nKolbex, ver. " KOLBEX_VERSION " - date and time stamps for scripts and logs";
 
 const char HelpText[] =
     "Kolbex sends a string with embedded time and date information to STDOUT,\r\n"

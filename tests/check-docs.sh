@@ -16,6 +16,24 @@ failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 check() { checks=$((checks + 1)); }
 
+# The version is the build's: the program's banner carries it, and every
+# file name, the banner's own words and the manual page's heading follow.
+banner=$(kolbex '/?' | sed -n 2p)
+version=$(sed -n 's/^Kolbex, ver\. \([^ ]*\) .*/\1/p' <<<"$banner")
+package_version=$(sed 's/\([0-9]\)\([a-z]\)/\1~\2/' <<<"$version")
+check
+[ -n "$version" ] || fail "no version in the banner [$banner]"
+for name in $(grep -ohE 'kolbex-[0-9][^-]*-|kolbex_[0-9][^_]*_' "$top/README.md" "$top/HACKING.md" | sort -u); do
+  check
+  [ "$name" = "kolbex-$version-" ] || [ "$name" = "kolbex_${package_version}_" ] ||
+    fail "the documents name $name; the program is $version"
+done
+check
+grep -qF "$banner" "$top/README.md" || fail "README.md does not give the banner [$banner]"
+check
+grep -qE "^\.TH KOLBEX 1 [0-9-]+ \"Kolbex $version\"" "$top/doc/kolbex.1" ||
+  fail "the manual page's heading is not for $version"
+
 # The manual page as a reader sees it.
 groff -man -t -Tascii "$top/doc/kolbex.1" 2>/dev/null | col -bx >"$work/manual"
 

@@ -16,6 +16,7 @@
 #
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
+#   tests/check.sh --packages            the Debian packages the tests need
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -33,7 +34,13 @@ needs=(
   "hyperfine:hyperfine" "groff-base:groff" "dpkg-dev:dpkg-shlibdeps"
   "musl-tools:/usr/lib/x86_64-linux-musl/musl-gcc.specs" "tzdata:/usr/share/zoneinfo/Europe/Berlin"
   "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
+  "git:git" "util-linux:prlimit"
 )
+
+if [ "${1:-}" = --packages ]; then
+  for need in "${needs[@]}"; do printf '%s\n' "${need%:*}"; done
+  exit 0
+fi
 
 present() { case $1 in /*) [ -e "$1" ] ;; *) command -v "$1" >/dev/null 2>&1 ;; esac; }
 missing_packages() {

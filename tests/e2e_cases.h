@@ -4,8 +4,9 @@
 #ifndef KOLBEX_TESTS_E2E_CASES_H
 #define KOLBEX_TESTS_E2E_CASES_H
 
+// The golden copies: any change to the usage text must be made here too.
 constexpr const char ExpectedBanner[] =
-    "\r\nKolbex, ver. 1.0b - date and time stamps for scripts and logs\n";
+    "\r\nKolbex, ver. " KOLBEX_VERSION " - date and time stamps for scripts and logs\n";
 constexpr const char ExpectedUsage[] =
     "Kolbex sends a string with embedded time and date information to STDOUT,\r\n"
     "interpreting: \r\n"

@@ -128,21 +128,12 @@ console() {
     "$(spaces 19999)" "$(spaces 4466)" >"$work/want"
   expect "a line over 64 KiB" 0
 
-  # The banner's own line feed, and the usage lines that end in spaces.
+  # The banner's own line feed, and the usage lines that end in spaces: the
+  # bytes the program writes to a file (which the driver holds to the
+  # golden copy), as the console renders them.
+  "$loader" "$program" >"$work/file" || true
+  tr -d '\r' <"$work/file" | sed "s/  *\$/$esc[K/; s/\$/\r/" >"$work/want"
   on_terminal
-  printf '%s\r\n' '' \
-    'Kolbex, ver. 1.0b - date and time stamps for scripts and logs' \
-    'Kolbex sends a string with embedded time and date information to STDOUT,' \
-    $'interpreting:\e[K' \
-    $'   [date:...] using tokens: d dd ddd dddd m mm mmm mmmm yy yyyy\e[K' \
-    $'   [time:...] using tokens: h hh mm ss t tt\e[K' \
-    $'              tokens not case sensitive; any delimiters\e[K' \
-    '   @nn sets output position to nn (1...) padding with spaces' \
-    'Option:' \
-    '   /OEM for OEM (DOS) conversion of resulting date/time strings' \
-    '' \
-    'Example:' \
-    '   Kolbex Backup [date:yyyy-mm-dd] completed at [time:hh:mm:ss]' >"$work/want"
   expect "the usage text" 255
 
   echo "console: $((4 - failures)) passed, $failures failed"
