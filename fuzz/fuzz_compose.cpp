@@ -115,16 +115,6 @@ bool Model(const char *p, std::string *out)
 
 } // namespace
 
-// The model knows the C locale's rules (Windows-1252 letters, English
-// names): the target sets that locale before it is first read, whatever
-// the environment of the run says.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    setenv("LC_ALL", "C", 1);
-    unsetenv("LOCPATH");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const SYSTEMTIME moment = {1999, 9, 3, 8, 13, 7, 1, 0};

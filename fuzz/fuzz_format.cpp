@@ -22,16 +22,6 @@ int CallExact(bool date, const SYSTEMTIME *t, const char *picture, int capacity,
 
 } // namespace
 
-// The model knows the C locale's rules (Windows-1252 letters, English
-// names): the target sets that locale before it is first read, whatever
-// the environment of the run says.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    setenv("LC_ALL", "C", 1);
-    unsetenv("LOCPATH");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size < 19)

@@ -4,6 +4,7 @@
 #include <string.h>
 #include <time.h>
 
+#include "platform/posix/digits.h"
 #include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
 #include "platform/posix/user_locale.h"
@@ -38,15 +39,8 @@ void PutText(Output *out, const char *text)
 void PutNumber(Output *out, unsigned int value, int minimumDigits)
 {
     char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (n < minimumDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        Put(out, digits[--n]);
+    DecimalDigits(value, minimumDigits, digits);
+    PutText(out, digits);
 }
 
 bool IsLeapYear(int year)

@@ -106,41 +106,18 @@ void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 
 #else
 
-// %OB and %Ob are POSIX's (and the C libraries'), which the compiler's
-// check of C's strftime does not know.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat"
 void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 {
+    static const char *const conversions[] = {"%A", "%a", "%B", "%b", "%OB", "%Ob", "%p"};
     Load();
-    size_t length = 0;
-    switch (kind) {
-    case DayName:
-        length = strftime(name, sizeof name, "%A", &moment);
-        break;
-    case AbbreviatedDayName:
-        length = strftime(name, sizeof name, "%a", &moment);
-        break;
-    case MonthWithDay:
-        length = strftime(name, sizeof name, "%B", &moment);
-        break;
-    case AbbreviatedMonthWithDay:
-        length = strftime(name, sizeof name, "%b", &moment);
-        break;
-    case MonthAlone:
-        length = strftime(name, sizeof name, "%OB", &moment);
-        break;
-    case AbbreviatedMonthAlone:
-        length = strftime(name, sizeof name, "%Ob", &moment);
-        break;
-    case Designator:
-        length = strftime(name, sizeof name, "%p", &moment);
-        break;
-    }
+    // Only the conversions above, so the format is known.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    size_t length = strftime(name, sizeof name, conversions[kind], &moment);
+#pragma GCC diagnostic pop
     // 0 is also what an empty name gives.
     name[length] = '\0';
 }
-#pragma GCC diagnostic pop
 
 #endif
 

@@ -11,9 +11,9 @@
 // Room for one name of the locale, its NUL included.
 constexpr size_t NameCapacity = 128;
 
-// The names of the locale, as strftime gives them: %A, %a, %B, %b, and for
-// a month without a day number %OB and %Ob (which differ from the others in
-// some languages), and %p.
+// The names of the locale, as strftime gives them, in this order: %A, %a,
+// %B, %b, and for a month without a day number %OB and %Ob (which differ
+// from the others in some languages), and %p.
 enum TimeName {
     DayName,
     AbbreviatedDayName,

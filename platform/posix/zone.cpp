@@ -10,6 +10,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/posix/digits.h"
+
 namespace {
 
 // A change between standard and daylight time: day 1 to 365 without the
@@ -194,18 +196,8 @@ void Add(Text *text, const char *part)
 void AddNumber(Text *text, unsigned value, bool twoDigits)
 {
     char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    if (twoDigits && n < 2)
-        digits[n++] = '0';
-    char part[13];
-    for (int i = 0; i < n; i++)
-        part[i] = digits[n - 1 - i];
-    part[n] = '\0';
-    Add(text, part);
+    DecimalDigits(value, twoDigits ? 2 : 1, digits);
+    Add(text, digits);
 }
 
 // [-]h:mm:ss, or with a + for an offset.
