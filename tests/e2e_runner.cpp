@@ -103,12 +103,18 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
     const char *program = options.program              ? options.program
                           : options.failAllocation > 0 ? KOLBEX_FAILING_HEAP_BINARY
                                                        : ProgramUnderTest();
+    const char *emulator = std::getenv("KOLBEX_E2E_EMULATOR");
     std::vector<std::string> words = WrapperWords();
-    std::string path = words.empty() ? program : words[0];
-    if (words.empty())
-        words.push_back(options.argv0 ? options.argv0 : program);
-    else
+    if (!words.empty()) {
         words.push_back(program);
+    } else if (emulator && *emulator && program == ProgramUnderTest()) {
+        words = {emulator, "-0", options.argv0 ? options.argv0 : program, program};
+    } else {
+        words = {program};
+    }
+    std::string path = words.size() > 1 ? words[0] : program;
+    if (words.size() == 1 && options.argv0)
+        words[0] = options.argv0;
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;
     argv.reserve(words.size() + 1);
@@ -179,7 +185,7 @@ RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &opti
                          static_cast<rlim_t>(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        execv(path.c_str(), argv.data());
+        execvp(path.c_str(), argv.data());
         _exit(126);
     }
     if (childOut >= 0)

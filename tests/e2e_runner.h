@@ -34,8 +34,9 @@ struct RunOptions {
     int failAllocation = 0;           // runs kolbex_failing_heap, failing this allocation
 };
 
-// The program under test: KOLBEX_E2E_PROGRAM where set (the static build),
-// else the dynamic build.
+// The program under test: KOLBEX_E2E_PROGRAM where set (a static build),
+// else the dynamic build. KOLBEX_E2E_EMULATOR names what runs it where the
+// host cannot (qemu-aarch64); the other programs run natively.
 const char *ProgramUnderTest();
 // The dynamic build, to compare other builds with.
 constexpr const char DynamicProgram[] = KOLBEX_BINARY;
