@@ -27,6 +27,20 @@ void Finish(RunState *state)
 
 } // namespace
 
+void RunHelp()
+{
+    StartConsole();
+    bool banner = WriteLine(Banner);
+    bool help = WriteText(HelpText);
+    ExitProcess(banner && help ? ExitWritten : ExitFailed);
+}
+
+void RunVersion()
+{
+    StartConsole();
+    ExitProcess(WriteLine(VersionLine) ? ExitWritten : ExitFailed);
+}
+
 void RunKolbex()
 {
     RunState state{};

@@ -11,4 +11,11 @@ constexpr unsigned int ExitUsage = 255;
 // The process entry point's work; ends the process with the exit code.
 [[noreturn]] void RunKolbex();
 
+// What "--help" and "--version" ask for, where the platform's habits give
+// these words a meaning; its entry decides, before any line is composed.
+// The banner and usage text as "/?" writes them, or the program's name and
+// version on a line; exit code 0, or 1 when they could not be written.
+[[noreturn]] void RunHelp();
+[[noreturn]] void RunVersion();
+
 #endif

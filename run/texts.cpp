@@ -3,6 +3,8 @@
 const char Banner[] =
     "\r\nKolbex, ver. " KOLBEX_VERSION " - date and time stamps for scripts and logs";
 
+const char VersionLine[] = "kolbex " KOLBEX_VERSION;
+
 const char HelpText[] =
     "Kolbex sends a string with embedded time and date information to STDOUT,\r\n"
     "interpreting: \r\n"

@@ -5,4 +5,7 @@
 extern const char Banner[];
 extern const char HelpText[];
 
+// The program's name and version, for --version (with a line feed).
+extern const char VersionLine[];
+
 #endif

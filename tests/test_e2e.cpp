@@ -124,6 +124,31 @@ TEST(EndToEnd, ProgramNameIsSkipped)
     }
 }
 
+// --help and --version alone answer as POSIX tools do; with any other text
+// they are text.
+TEST(EndToEnd, AnswersHelpAndVersionAlone)
+{
+    const E2ECase cases[] = {
+        {{"--help"}, help, 0},
+        {{"--version"}, "kolbex " KOLBEX_VERSION "\n", 0},
+        {{"--help", "me"}, "--help me", 0},
+        {{"--version", ""}, "--version ", 0},
+        {{"", "--help"}, " --help", 0},
+        {{"--HELP"}, "--HELP", 0},
+        {{"-h"}, "-h", 0},
+        {{"--help=x"}, "--help=x", 0},
+    };
+    for (const E2ECase &c : cases) {
+        RunResult r = RunKolbex(c.args);
+        EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
+    }
+    for (const char *word : {"--help", "--version"}) {
+        EXPECT_EQ(RunKolbex({word}, {Sink::Full}).exitCode, 1) << word;
+        EXPECT_EQ(RunKolbex({word}, {Sink::Closed}).exitCode, 1) << word;
+    }
+}
+
 // Lines end without a terminator, so appended runs share one line.
 TEST(EndToEnd, RunsAppendToOneLine)
 {

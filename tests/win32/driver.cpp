@@ -145,6 +145,9 @@ const LineCase lineCases[] = {
     {"kolbex.exe  two", " two", 0},
     {"kolbex.exe \"a [b] @5 'x'\"", "a [b] @5 'x'", 0},
     {"kolbex.exe a\"b c\"d", "ab cd", 0},
+    // POSIX habits mean nothing here: text like any other
+    {"kolbex.exe --help", "--help", 0},
+    {"kolbex.exe --version", "--version", 0},
 };
 
 void CommandLineTest()
