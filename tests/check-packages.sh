@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks what users install: the install tree, the manual page, the .deb
-# from build/ (under lintian and hardening-check), the tarball from
-# build-static/ and the zips from build-win32/ and build-win64/ (all must
-# have been built).
+# from build/ (under lintian and hardening-check), the tarball and the RPM
+# of each static program from build-static/ and build-aarch64/ (rpmlint),
+# and the zips from build-win32/ and build-win64/. All must have been
+# built; the ARM64 program runs under qemu-aarch64.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -10,6 +11,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "packages: $*" >&2; exit 1; }
 has() { grep -qxF -- "$2" "$1" || fail "$3 lacks $2"; }
+
+# The version is the program's own; packages that sort a pre-release
+# before its release write 1.0b as 1.0~b.
+version=$(build/kolbex --version | sed -n 's/^kolbex //p')
+package_version=$(sed 's/\([0-9]\)\([a-z]\)/\1~\2/' <<<"$version")
+[ -n "$version" ] || fail "the program gives no version"
 
 # The install tree.
 cmake --install build --prefix "$work/stage" >/dev/null
@@ -25,9 +32,9 @@ warnings=$(groff -man -t -ww -z doc/kolbex.1 2>&1)
 
 # The .deb: Debian's own checks, with no error and no warning.
 (cd build && cpack -G DEB -B "$work/deb" >/dev/null)
-deb=$(ls "$work"/deb/kolbex_1.0~b_*.deb)
+deb=$(ls "$work"/deb/kolbex_"$package_version"_*.deb)
 [ "$(dpkg-deb -f "$deb" Package)" = kolbex ] || fail "wrong package name"
-[ "$(dpkg-deb -f "$deb" Version)" = "1.0~b" ] || fail "wrong version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$package_version" ] || fail "wrong version"
 dpkg-deb -f "$deb" Depends | grep -q '^libc6 (>= ' || fail "no dependency on libc6"
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/deb.list"
 has "$work/deb.list" ./usr/bin/kolbex .deb
@@ -50,27 +57,67 @@ for object in $objects; do
   readelf -n "$object" | grep -q 'IBT, SHSTK' || fail "built without control-flow protection: $object"
 done
 
-# The tarball of the static program.
-(cd build-static && cpack -G TGZ -B "$work/tgz" >/dev/null)
-tgz=$work/tgz/kolbex-1.0b-linux-x86_64.tar.gz
-[ -f "$tgz" ] || fail "no tarball"
-tar -tzf "$tgz" | grep -v '/$' | sort >"$work/tgz.list"
-printf 'kolbex-1.0b-linux-x86_64/%s\n' LICENSE README.md bin/kolbex share/man/man1/kolbex.1 |
-  diff - "$work/tgz.list" || fail "the tarball holds other files"
-tar -xzf "$tgz" -C "$work"
-static=$work/kolbex-1.0b-linux-x86_64/bin/kolbex
-readelf -lW "$static" | grep -q INTERP && fail "the static program asks for a program interpreter"
-readelf -dW "$static" | grep -q NEEDED && fail "the static program needs shared libraries"
-readelf -SW "$static" | grep -q '\.symtab' && fail "the static program is not stripped"
-size=$(stat -c %s "$static")
-[ "$size" -le 65536 ] || fail "the static program is $size bytes, more than 64 KiB"
-[ "$("$static" '[[b' @4'|')" = "[b  |" ] || fail "the static program does not run"
+# Each static program: its tarball, laid out as a prefix of its own, and its
+# RPM, laid out as RPM systems keep such files. Neither needs anything from
+# the system it is installed on.
+check_static() { # program path: that it is what it should be, and runs
+  local program=$1 machine=$2 run=$3
+  readelf -hW "$program" | grep -q "Machine: *$machine" || fail "$program is not for $machine"
+  readelf -lW "$program" | grep -q INTERP && fail "$program asks for a program interpreter"
+  readelf -dW "$program" | grep -q NEEDED && fail "$program needs shared libraries"
+  readelf -SW "$program" | grep -q '\.symtab' && fail "$program is not stripped"
+  size=$(stat -c %s "$program")
+  [ "$size" -le 65536 ] || fail "$program is $size bytes, more than 64 KiB"
+  # shellcheck disable=SC2086
+  [ "$($run "$program" '[[b' @4'|')" = "[b  |" ] || fail "$program does not run"
+}
+statics=()
+for leg in x86_64:build-static:"Advanced Micro Devices X86-64": aarch64:build-aarch64:AArch64:qemu-aarch64; do
+  IFS=: read -r arch dir machine run <<<"$leg"
+  if [ ! -x "$dir/kolbex" ]; then
+    [ "${CI:-false}" = true ] && fail "no $arch static program in $dir/"
+    echo "packages: not checked: no $arch static program in $dir/"
+    continue
+  fi
+  (cd "$dir" && cpack -G TGZ -B "$work/tgz-$arch" >/dev/null)
+  name=kolbex-$version-linux-$arch
+  tgz=$work/tgz-$arch/$name.tar.gz
+  [ -f "$tgz" ] || fail "no tarball for $arch"
+  tar -tzf "$tgz" | grep -v '/$' | sort >"$work/tgz.list"
+  printf "$name/%s\n" LICENSE README.md bin/kolbex share/man/man1/kolbex.1 |
+    diff - "$work/tgz.list" || fail "the $arch tarball holds other files"
+  tar -xzf "$tgz" -C "$work"
+  check_static "$work/$name/bin/kolbex" "$machine" "$run"
+
+  (cd "$dir" && cpack -G RPM -B "$work/rpm-$arch" >/dev/null)
+  rpm=$work/rpm-$arch/kolbex-$package_version-1.$arch.rpm
+  [ -f "$rpm" ] || fail "no RPM for $arch"
+  [ "$(rpm -qp --queryformat '%{NAME} %{VERSION} %{RELEASE} %{ARCH} %{LICENSE}' "$rpm")" = \
+    "kolbex $package_version 1 $arch MIT" ] || fail "the $arch RPM's metadata are wrong"
+  [ "$(rpm --eval "%{lua: print(rpm.vercmp('$package_version', '${version%%[a-z]*}'))}")" = -1 ] ||
+    fail "$package_version does not sort before its release"
+  rpm -qpR "$rpm" | grep -v '^rpmlib(' && fail "the $arch RPM requires more than rpm itself"
+  rpm -qpl "$rpm" | sort >"$work/rpm.list"
+  printf '/usr/%s\n' bin/kolbex share/doc/kolbex share/doc/kolbex/README.md share/licenses/kolbex \
+    share/licenses/kolbex/LICENSE share/man/man1/kolbex.1.gz | diff - "$work/rpm.list" ||
+    fail "the $arch RPM holds other files"
+  rpm -qp --queryformat '[%{FILEFLAGS:fflags} %{FILENAMES}\n]' "$rpm" | grep -q '^d /usr/share/doc/kolbex/README.md$' ||
+    fail "the $arch RPM's README is not marked as documentation"
+  mkdir "$work/root-$arch"
+  (cd "$work/root-$arch" && rpm2cpio "$rpm" | cpio -id --quiet)
+  check_static "$work/root-$arch/usr/bin/kolbex" "$machine" "$run"
+  # Errors explained in HACKING.md: the program is static on purpose, and a
+  # signature needs a key.
+  errors=$(rpmlint "$rpm" 2>&1 | grep ': E: ' | grep -vE ': E: (statically-linked-binary|no-signature)( |$)' || true)
+  [ -z "$errors" ] || fail "rpmlint: $errors"
+  statics+=("$(basename "$tgz") and $(basename "$rpm") ($size bytes)")
+done
 
 # The zips for Windows, each with the program of its own architecture.
 zips=()
 for bits in 32 64; do
   (cd "build-win$bits" && cpack -G ZIP -B "$work/zip$bits" >/dev/null)
-  zip=$work/zip$bits/kolbex-1.0b-win$bits.zip
+  zip=$work/zip$bits/kolbex-$version-win$bits.zip
   [ -f "$zip" ] || fail "no zip for win$bits"
   (cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
   printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the win$bits zip holds other files"
@@ -81,4 +128,4 @@ for bits in 32 64; do
     fail "the win$bits zip holds no $format program"
   zips+=("$(basename "$zip")")
 done
-echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), $(basename "$tgz") ($size bytes), ${zips[*]}: as they should be"
+echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${statics[*]}, ${zips[*]}: as they should be"

@@ -8,11 +8,11 @@
 # The parts: the program and its tests (g++, warnings as errors), the same
 # end to end under valgrind memcheck, everything again with clang under
 # AddressSanitizer and UndefinedBehaviorSanitizer, clang-format and
-# clang-tidy, the static program (musl) through the end-to-end suite, the
-# Windows programs under Wine (x64 everywhere, x86 where the
-# host runs 32-bit programs), the fuzzers for a short time,
+# clang-tidy, the static programs (musl) through the end-to-end suite (the
+# ARM64 one under qemu), the Windows programs under Wine (x64 everywhere,
+# x86 where the host runs 32-bit programs), the fuzzers for a short time,
 # the benchmark figures, the growth of cost with every kind of input, and
-# the install tree and packages (lintian, hardening-check).
+# the install tree and packages (lintian, hardening-check, rpmlint).
 #
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
@@ -32,7 +32,9 @@ needs=(
   "g++-mingw-w64-i686:i686-w64-mingw32-g++" "g++-mingw-w64-x86-64:x86_64-w64-mingw32-g++"
   "wine:wine" "wine64:/usr/lib/wine/wine64" "wine32:i386:/usr/lib/wine/wine"
   "hyperfine:hyperfine" "groff-base:groff" "dpkg-dev:dpkg-shlibdeps"
-  "musl-tools:/usr/lib/x86_64-linux-musl/musl-gcc.specs" "tzdata:/usr/share/zoneinfo/Europe/Berlin"
+  "musl-dev:/usr/lib/x86_64-linux-musl/libc.a" "lld:ld.lld" "tzdata:/usr/share/zoneinfo/Europe/Berlin"
+  "musl-dev:arm64:/usr/lib/aarch64-linux-musl/libc.a" "gcc-aarch64-linux-gnu:aarch64-linux-gnu-gcc"
+  "qemu-user:qemu-aarch64" "rpm:rpmbuild" "rpmlint:rpmlint"
   "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
   "git:git" "util-linux:prlimit"
 )
@@ -56,9 +58,9 @@ setup() {
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
     echo "check: installing $(echo $missing)"
-    if echo "$missing" | grep -q ':i386'; then
-      dpkg --add-architecture i386
-    fi
+    for architecture in $(sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' <<<"$missing" | sort -u); do
+      dpkg --add-architecture "$architecture"
+    done
     apt-get update -q
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
@@ -129,15 +131,17 @@ style() {
     'platform/posix/*.cpp' 'tests/*.cpp' ':!tests/win32/*') 2>/dev/null
 }
 
-# The static program, and the end-to-end suite of the dynamic build run
-# against it (its clock cannot be faked: it is compared with the dynamic
-# build in every time zone instead).
+# A static program, and the end-to-end suite and locale checks of the
+# dynamic build run against it: its clock cannot be faked, so it is compared
+# with the dynamic build in every time zone instead. An emulator runs the
+# program of another CPU, and nothing else.
 static_build() {
-  cmake -S . -B build-static -DCMAKE_TOOLCHAIN_FILE=cmake/linux-musl-static.cmake \
-    -DKOLBEX_WERROR=ON >/dev/null &&
-    cmake --build build-static -j"$jobs" &&
-    KOLBEX_E2E_PROGRAM="$top/build-static/kolbex" build/tests/kolbex_e2e &&
-    bash tests/check-locales.sh build/kolbex build/locales "$(faketime_library)" build-static/kolbex
+  local toolchain=$1 dir=$2 emulator=${3:-}
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" -DKOLBEX_WERROR=ON >/dev/null &&
+    cmake --build "$dir" -j"$jobs" &&
+    KOLBEX_E2E_PROGRAM="$top/$dir/kolbex" KOLBEX_E2E_EMULATOR=$emulator build/tests/kolbex_e2e &&
+    KOLBEX_E2E_EMULATOR=$emulator bash tests/check-locales.sh build/kolbex build/locales \
+      "$(faketime_library)" "$dir/kolbex"
 }
 
 faketime_library() {
@@ -177,14 +181,19 @@ setup
 step "build and test (g++)" guarded "tests" "cmake g++" plain
 step "sanitizers (clang)" guarded "sanitizers" "clang++" sanitized
 step "format and lint" guarded "style" "clang-format clang-tidy" style
-step "static program (musl)" guarded "static" "/usr/lib/x86_64-linux-musl/musl-gcc.specs" static_build
+step "static program (musl)" guarded "static" "clang++ ld.lld /usr/lib/x86_64-linux-musl/libc.a" \
+  static_build linux-musl-static build-static
+step "static ARM64 program under qemu" guarded "ARM64" \
+  "clang++ ld.lld /usr/lib/aarch64-linux-musl/libc.a aarch64-linux-gnu-gcc qemu-aarch64" \
+  static_build linux-musl-static-aarch64 build-aarch64 qemu-aarch64
 step "Windows x64 program under Wine" guarded "windows x64" "x86_64-w64-mingw32-g++ /usr/lib/wine/wine64" windows x86_64 build-win64
 step "Windows x86 program under Wine" guarded "windows x86" "i686-w64-mingw32-g++ wine" windows i686 build-win32
 step "fuzzing, ${fuzz_seconds}s a target" guarded "fuzzing" "clang++" fuzz/run.sh "$fuzz_seconds"
 step "benchmark figures" guarded "benchmark" "valgrind" bench_figures
 step "cost grows linearly" guarded "growth" "valgrind" growth
 step "install tree and packages" guarded "packages" \
-  "dpkg-shlibdeps groff lintian hardening-check /usr/lib/x86_64-linux-musl/musl-gcc.specs i686-w64-mingw32-g++ x86_64-w64-mingw32-g++" packages
+  "dpkg-shlibdeps groff lintian hardening-check rpmbuild rpmlint i686-w64-mingw32-g++ x86_64-w64-mingw32-g++" \
+  packages
 
 echo
 for s in "${skipped[@]+"${skipped[@]}"}"; do echo "check: skipped $s"; done
