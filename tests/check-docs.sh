@@ -26,7 +26,12 @@ check
 for name in $(grep -ohE 'kolbex-[0-9][^-]*-|kolbex_[0-9][^_]*_' "$top/README.md" "$top/HACKING.md" | sort -u); do
   check
   [ "$name" = "kolbex-$version-" ] || [ "$name" = "kolbex_${package_version}_" ] ||
+    [ "$name" = "kolbex-$package_version-" ] ||
     fail "the documents name $name; the program is $version"
+done
+for name in $(grep -ohE 'kolbex [0-9]+\.[0-9.]*[a-z]*' "$top/README.md" "$top/doc/kolbex.1" | tr ' ' '_' | sort -u); do
+  check
+  [ "$name" = "kolbex_$version" ] || fail "the documents give ${name/_/ }; the program is $version"
 done
 check
 grep -qF "$banner" "$top/README.md" || fail "README.md does not give the banner [$banner]"
