@@ -36,6 +36,14 @@ target_link_libraries(kolbex_product INTERFACE kolbex_build)
 target_compile_options(kolbex_product INTERFACE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
 
+# The Windows and static programs are built for size: their cost is
+# start-up. Measured against -O3: the Windows programs 7,168 bytes against
+# 9,216 (x86) and 10,240 (x64), their limits; the static one 47 KB against
+# 62 KB of its 64, for 3% more instructions a run.
+if(WIN32 OR KOLBEX_STATIC)
+  target_compile_options(kolbex_product INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Os>)
+endif()
+
 # The program carries no C++ runtime library of its own at run time. The
 # dynamic Linux build keeps the C library shared so that the clock can be
 # faked in tests; the static one is the program for any Linux.

@@ -1,5 +1,5 @@
 # The program must run on a bare Windows installation and stay small:
-# FORMAT is objdump's name for the expected PE flavour.
+# FORMAT is objdump's name for the expected PE flavour, LIMIT its most bytes.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot read ${PROGRAM}")
@@ -19,7 +19,7 @@ foreach(dll IN LISTS dlls)
   endif()
 endforeach()
 file(SIZE ${PROGRAM} size)
-if(size GREATER 16384)
-  message(FATAL_ERROR "${PROGRAM} is ${size} bytes, more than 16 KiB")
+if(size GREATER LIMIT)
+  message(FATAL_ERROR "${PROGRAM} is ${size} bytes, more than ${LIMIT}")
 endif()
 message(STATUS "imports: ${dlls}; ${size} bytes")
