@@ -39,11 +39,50 @@ void Substitute(char *picture, char from, char to)
         *p = to;
 }
 
-int CallService(FieldKind kind, const char *picture, char *destination, int capacity)
+// 100-nanosecond intervals in a day, the unit of a FILETIME.
+constexpr uint64_t TicksPerDay = 864000000000;
+
+// The moment a field shows where an option asks for another than the local
+// time that the service reads itself: the clock in universal time after
+// "/UTC", moved by whole days after "/DAY". The days are added to the
+// date and time as the clock gave them, so daylight saving time never
+// moves the time of day. A day the platform cannot count (before 1601)
+// keeps its time of day but no date: a date field then writes nothing.
+const SYSTEMTIME *FieldMoment(const RunState *state, SYSTEMTIME *moment)
+{
+    if (!state->utcMode && state->dayOffset == 0)
+        return nullptr;
+    if (state->utcMode)
+        GetSystemTime(moment);
+    else
+        GetLocalTime(moment);
+    if (state->dayOffset == 0)
+        return moment;
+    FILETIME file{};
+    bool dated = SystemTimeToFileTime(moment, &file);
+    if (dated) {
+        uint64_t ticks = static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
+        // A day before 1601 wraps past the sign bit, which no FILETIME
+        // that converts has set.
+        ticks += static_cast<uint64_t>(static_cast<int64_t>(state->dayOffset)) * TicksPerDay;
+        file.dwLowDateTime = static_cast<DWORD>(ticks);
+        file.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+        SYSTEMTIME moved{};
+        dated = FileTimeToSystemTime(&file, &moved);
+        if (dated)
+            *moment = moved;
+    }
+    if (!dated)
+        moment->wYear = moment->wMonth = moment->wDay = 0;
+    return moment;
+}
+
+int CallService(FieldKind kind, const SYSTEMTIME *moment, const char *picture, char *destination,
+                int capacity)
 {
     if (kind == Time)
-        return GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, destination, capacity);
-    return GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, destination, capacity);
+        return GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, destination, capacity);
+    return GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, destination, capacity);
 }
 
 // Formats into the line at writePos and returns the count with the NUL, or
@@ -51,14 +90,16 @@ int CallService(FieldKind kind, const char *picture, char *destination, int capa
 // formatted again with the room the service says it needs.
 int FormatField(RunState *state, FieldKind kind)
 {
+    SYSTEMTIME other{};
+    const SYSTEMTIME *moment = FieldMoment(state, &other);
     int capacity = FieldCapacity;
     for (int attempt = 0; attempt < FormatAttempts; attempt++) {
         if (!ReserveLine(state, static_cast<size_t>(capacity)))
             return 0;
-        int count = CallService(kind, state->picture, state->writePos, capacity);
+        int count = CallService(kind, moment, state->picture, state->writePos, capacity);
         if (count > 0 && count <= capacity)
             return count;
-        int needed = CallService(kind, state->picture, nullptr, 0);
+        int needed = CallService(kind, moment, state->picture, nullptr, 0);
         if (needed <= 0)
             return 0;
         if (needed > capacity)

@@ -59,14 +59,41 @@ void SingleQuote(RunState *state)
     }
 }
 
-// "/OEM" switches OEM mode on, "/?" ends the scan with a help request; any
-// other slash is written like the other marks that introduce nothing.
+// "DAY" at the cursor, then a sign and one to six digits, and no seventh:
+// the offset for later fields, and the cursor past it. Anything else is no
+// day offset, and the cursor stays.
+bool DayOffset(RunState *state)
+{
+    const char *at = state->cursor + 3;
+    if (*at != '+' && *at != '-')
+        return false;
+    int32_t sign = *at++ == '-' ? -1 : 1;
+    int32_t days = 0;
+    int digits = 0;
+    for (; IsDigit(*at) && digits <= MaxDayDigits; at++, digits++)
+        days = days * 10 + (*at - '0');
+    if (digits == 0 || digits > MaxDayDigits)
+        return false;
+    state->dayOffset = sign * days;
+    state->cursor = at;
+    return true;
+}
+
+// "/OEM" switches OEM mode on, "/UTC" universal time, "/DAY+n" and "/DAY-n"
+// a day offset, each for the fields after it; "/?" ends the scan with a
+// help request; any other slash is written like the other marks that
+// introduce nothing.
 void Option(RunState *state)
 {
     TakePrefix(state, 3);
     if (strcmp(state->prefix, "OEM") == 0) {
         state->oemMode = 1;
         state->cursor += 3;
+    } else if (strcmp(state->prefix, "UTC") == 0) {
+        state->utcMode = 1;
+        state->cursor += 3;
+    } else if (strcmp(state->prefix, "DAY") == 0 && DayOffset(state)) {
+        // the offset is taken
     } else if (*state->cursor == '?') {
         state->helpMark = '?';
     } else {

@@ -13,6 +13,8 @@ constexpr size_t OutputLineCapacity = 4096;
 constexpr size_t MaxLineCapacity = 0x7FFF0000;
 // A position mark pads the line to at most this many bytes.
 constexpr int32_t MaxPadTarget = 1048576;
+// The most digits of a day offset ("/DAY-999999").
+constexpr int MaxDayDigits = 6;
 
 enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2 };
 
@@ -38,6 +40,8 @@ struct RunState {
     WCHAR *wide; // scratch for an expansion on its way to the OEM code page
     size_t wideCapacity;
     int32_t outOfMemory; // 1 when the line could not grow: nothing is written
+    int32_t utcMode;     // 1 once "/UTC" has been read: later fields show UTC
+    int32_t dayOffset;   // the days of the last "/DAY+n" or "/DAY-n", 0 for none
 };
 
 // Creates the line at its initial capacity, not cleared: nothing past

@@ -50,6 +50,12 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
+// A count of 100-nanosecond intervals since 1 January 1601 (UTC).
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1)) // NOLINT(performance-no-int-to-ptr)
 #define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
@@ -79,6 +85,11 @@ LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes)
     __attribute__((alloc_size(4)));
 BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 BOOL WINAPI HeapDestroy(HANDLE heap);
+
+void WINAPI GetSystemTime(SYSTEMTIME *time);
+void WINAPI GetLocalTime(SYSTEMTIME *time);
+BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime);
+BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time);
 
 int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,
                           LPSTR dateStr, int capacity);

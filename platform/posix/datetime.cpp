@@ -8,11 +8,8 @@
 #include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
 #include "platform/posix/user_locale.h"
-#include "platform/posix/zone.h"
 
 namespace {
-
-const SYSTEMTIME *fixedMoment;
 
 enum Kind { DatePicture, TimePicture };
 
@@ -79,35 +76,6 @@ bool NormalizeDate(SYSTEMTIME *t)
         t->wDay = 1;
     }
     return true;
-}
-
-SYSTEMTIME Now()
-{
-    static bool zoneRead;
-    if (!zoneRead) {
-        ReadZone();
-        zoneRead = true;
-    }
-    // Fields read the clock each, but one local time serves a whole
-    // second: converting costs some C libraries a scan of the environment.
-    static time_t second = -1;
-    static tm local;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    if (now.tv_sec != second) {
-        localtime_r(&now.tv_sec, &local);
-        second = now.tv_sec;
-    }
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(local.tm_year + 1900);
-    t.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    t.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    t.wDay = static_cast<WORD>(local.tm_mday);
-    t.wHour = static_cast<WORD>(local.tm_hour);
-    t.wMinute = static_cast<WORD>(local.tm_min);
-    t.wSecond = static_cast<WORD>(local.tm_sec);
-    t.wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
-    return t;
 }
 
 // A name of the locale for the moment.
@@ -263,7 +231,11 @@ int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
         errno = EINVAL;
         return 0;
     }
-    SYSTEMTIME t = moment ? *moment : fixedMoment ? *fixedMoment : Now();
+    SYSTEMTIME t{};
+    if (moment)
+        t = *moment;
+    else
+        GetLocalTime(&t);
     if (moment && !(kind == DatePicture ? NormalizeDate(&t) : ValidTime(t))) {
         errno = EINVAL;
         return 0;
@@ -282,11 +254,6 @@ int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
 }
 
 } // namespace
-
-void PosixFixClock(const SYSTEMTIME *moment)
-{
-    fixedMoment = moment;
-}
 
 // The locale is always the stand-in's one; flags are not supported.
 int WINAPI GetDateFormatA(LCID, DWORD flags, const SYSTEMTIME *date, LPCSTR format, LPSTR dateStr,
