@@ -53,6 +53,8 @@ arguments() { # kind count
     printf '%s\n' "$marks"
     ;;
   /OEM) printf 'x%s\n' "$(repeat '/OEM[date:dddd]' "$count")" ;;
+  /UTC) printf 'x%s\n' "$(repeat '/UTC[time:HH]' "$count")" ;;
+  /DAY) printf 'x%s\n' "$(repeat '/DAY-1[date:d]' "$count")" ;;
   "literal quotes") printf 'x%s\n' "$(repeat '"a"' "$count")" ;;
   "''") printf 'x%s\n' "$(repeat "''" "$count")" ;;
   "[[") printf 'x%s\n' "$(repeat '[[' "$count")" ;;
@@ -77,7 +79,7 @@ cost() { # program locale kind count
 }
 
 kinds=("month names" "day names" designators "quoted text" digits fields "position marks"
-  /OEM "literal quotes" "''" "[[" "plain text" arguments environment)
+  /OEM /UTC /DAY "literal quotes" "''" "[[" "plain text" arguments environment)
 
 failures=0
 echo "growth of instructions for 8x the elements, N=$n (linear: 8; at most $limit):"

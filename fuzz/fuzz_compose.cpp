@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "compose/scanner.h"
@@ -30,8 +31,39 @@ bool StartsFolded(const char *p, const char *word)
     return true;
 }
 
-void ModelField(std::string *out, const char **p, bool date, bool oem)
+// The options that choose a field's moment.
+struct Moment {
+    bool utc = false;
+    int days = 0;
+};
+
+// The moment a field shows after the options, by the C library's calendar:
+// the clock's reading as the platform gives it, days added to the date
+// alone. A day before 1601 keeps its time but has no date.
+const SYSTEMTIME *ModelMoment(const Moment &m, SYSTEMTIME *t)
 {
+    if (!m.utc && m.days == 0)
+        return nullptr;
+    if (m.utc)
+        GetSystemTime(t);
+    else
+        GetLocalTime(t);
+    tm day{};
+    day.tm_year = t->wYear - 1900;
+    day.tm_mon = t->wMonth - 1;
+    day.tm_mday = t->wDay + m.days;
+    timegm(&day);
+    bool dated = day.tm_year + 1900 >= 1601;
+    t->wYear = static_cast<WORD>(dated ? day.tm_year + 1900 : 0);
+    t->wMonth = static_cast<WORD>(dated ? day.tm_mon + 1 : 0);
+    t->wDay = static_cast<WORD>(dated ? day.tm_mday : 0);
+    return t;
+}
+
+void ModelField(std::string *out, const char **p, bool date, bool oem, const Moment &m)
+{
+    SYSTEMTIME moment{};
+    const SYSTEMTIME *at = ModelMoment(m, &moment);
     std::string picture;
     while (**p && **p != ']')
         picture += static_cast<char>(Lower(static_cast<unsigned char>(*(*p)++)));
@@ -44,15 +76,15 @@ void ModelField(std::string *out, const char **p, bool date, bool oem)
         if (!date && !twelve && c == 'h')
             c = 'H';
     }
-    int n = date ? GetDateFormatA(0x0800, 0, nullptr, picture.c_str(), nullptr, 0)
-                 : GetTimeFormatA(0x0800, 0, nullptr, picture.c_str(), nullptr, 0);
+    int n = date ? GetDateFormatA(0x0800, 0, at, picture.c_str(), nullptr, 0)
+                 : GetTimeFormatA(0x0800, 0, at, picture.c_str(), nullptr, 0);
     if (n <= 0)
         return;
     std::string text(static_cast<std::size_t>(n), '\0');
     if (date)
-        GetDateFormatA(0x0800, 0, nullptr, picture.c_str(), text.data(), n);
+        GetDateFormatA(0x0800, 0, at, picture.c_str(), text.data(), n);
     else
-        GetTimeFormatA(0x0800, 0, nullptr, picture.c_str(), text.data(), n);
+        GetTimeFormatA(0x0800, 0, at, picture.c_str(), text.data(), n);
     text.resize(static_cast<std::size_t>(n - 1));
     if (oem)
         CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
@@ -60,10 +92,31 @@ void ModelField(std::string *out, const char **p, bool date, bool oem)
 }
 
 // Returns false when the tail asks for help.
+// "DAY", a sign and one to six digits, no seventh: the days, and p past them.
+bool ModelDays(const char **p, int *days)
+{
+    const char *at = *p + 3;
+    if (!StartsFolded(*p, "DAY") || (*at != '+' && *at != '-'))
+        return false;
+    int sign = *at++ == '-' ? -1 : 1;
+    int n = 0;
+    int digits = 0;
+    while (*at >= '0' && *at <= '9' && digits < 7) {
+        n = n * 10 + (*at++ - '0');
+        digits++;
+    }
+    if (digits == 0 || digits == 7)
+        return false;
+    *days = sign * n;
+    *p = at;
+    return true;
+}
+
 bool Model(const char *p, std::string *out)
 {
     bool literal = false;
     bool oem = false;
+    Moment moment;
     while (*p) {
         char c = *p++;
         if (c == '"') {
@@ -91,7 +144,7 @@ bool Model(const char *p, std::string *out)
             if (StartsFolded(p, "DATE:") || StartsFolded(p, "TIME:")) {
                 bool date = Upper(static_cast<unsigned char>(*p)) == 'D';
                 p += 5;
-                ModelField(out, &p, date, oem);
+                ModelField(out, &p, date, oem, moment);
             } else {
                 *out += '[';
                 if (*p == '[')
@@ -101,6 +154,11 @@ bool Model(const char *p, std::string *out)
             if (StartsFolded(p, "OEM")) {
                 oem = true;
                 p += 3;
+            } else if (StartsFolded(p, "UTC")) {
+                moment.utc = true;
+                p += 3;
+            } else if (ModelDays(&p, &moment.days)) {
+                // the days are taken
             } else if (*p == '?') {
                 return false;
             } else {
@@ -117,8 +175,10 @@ bool Model(const char *p, std::string *out)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const SYSTEMTIME moment = {1999, 9, 3, 8, 13, 7, 1, 0};
-    PosixFixClock(&moment);
+    // 1999-09-08 20:07:01 UTC, already the 9th where the target runs
+    // (c_locale.cpp sets a zone five and a half hours east).
+    static const time_t instant = 936821221;
+    PosixFixClock(&instant);
 
     // An exact-size copy, so that a read past the tail's NUL is caught.
     char *tail = static_cast<char *>(std::malloc(size + 1));

@@ -61,6 +61,25 @@ check
 got=$(eval "$oem")
 [[ $got =~ ^[A-Z][a-z]+day$ ]] || fail "the /OEM example wrote [$got]"
 
+# Other moments, as the README writes them: yesterday's log compressed, and
+# a line stamped in UTC.
+yesterday=$(grep -F "gzip \"app-\$(kolbex '/DAY-1" "$top/README.md" | sed 's/ *#.*//')
+utc_log=$(grep -F '} >> jobs.log' "$top/README.md")
+check
+if [ -n "$yesterday" ] && [ -n "$utc_log" ]; then
+  touch "$work/app-$(date -d yesterday +%F).log"
+  for _ in 1 2 3; do # retried where midnight falls between the two
+    (cd "$work" && eval "$yesterday") 2>/dev/null && break
+  done
+  [ -f "$work/app-$(date -d yesterday +%F).log.gz" ] || fail "the yesterday's log example: $(ls "$work")"
+  check
+  (cd "$work" && eval "$utc_log")
+  grep -qxE '[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z job started' "$work/jobs.log" ||
+    fail "the UTC log line: $(cat "$work/jobs.log")"
+else
+  fail "no examples of /DAY and /UTC for POSIX shells in README.md"
+fi
+
 # The manual page's example values, at the moment it names.
 if [ -n "$faketime" ] && [ -r "$faketime" ]; then
   check

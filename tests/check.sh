@@ -156,12 +156,15 @@ windows() {
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$arch.cmake" \
     -DKOLBEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null &&
     cmake --build "$dir" -j"$jobs" &&
-    ctest --test-dir "$dir" --no-tests=error --output-on-failure || return 1
+    ctest --test-dir "$dir" --no-tests=error --output-on-failure | tee "$dir/check.log"
+  [ "${PIPESTATUS[0]}" = 0 ] || return 1
   [ "$arch" = i686 ] || return 0
   local said rc=0
   said=$(bash tests/win32/wine.sh probe "$(command -v wine)") || rc=$?
   if [ "$rc" = 77 ]; then
     skipped+=("x86 Windows program under Wine: ${said#not run: }; the x64 leg verified the Windows services")
+  elif grep -q 'x86_moments (Skipped)' "$dir/check.log"; then
+    skipped+=("x86 Windows program at fixed moments: the clock-faking library does not reach 32-bit Wine's clock; the x64 leg ran them, the x86 driver checked /UTC and /DAY at the present moment")
   fi
 }
 

@@ -1,13 +1,15 @@
 #include "tests/compose_harness.h"
 
 #include <cstdlib>
+#include <ctime>
 
 #include "compose/scanner.h"
 
 namespace {
-// The POSIX stand-in formats in the user's locale, read on first use: the
-// unit tests pin the C locale (English, Windows-1252) before any test runs.
-const bool localePinned = setenv("LC_ALL", "C", 1) == 0;
+// The POSIX stand-in formats in the user's locale and zone, read on first
+// use: the unit tests pin the C locale (English, Windows-1252) and UTC
+// before any test runs.
+const bool localePinned = setenv("LC_ALL", "C", 1) == 0 && setenv("TZ", "UTC", 1) == 0;
 } // namespace
 
 Composed Compose(const std::string &tail)
@@ -27,6 +29,18 @@ Composed Compose(const std::string &tail)
     ReleaseOutputLine(&state);
     HeapDestroy(state.heap);
     return result;
+}
+
+time_t Instant(int year, int month, int day, int hour, int minute, int second)
+{
+    tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return timegm(&t);
 }
 
 SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "compose/fold.h"
@@ -31,7 +33,7 @@ struct FieldCase {
 class Fields : public testing::Test {
   protected:
     // Sunday 4 January 2009, 13:05:09
-    SYSTEMTIME moment = Moment(2009, 1, 4, 13, 5, 9);
+    time_t moment = Instant(2009, 1, 4, 13, 5, 9);
     void SetUp() override { PosixFixClock(&moment); }
     void TearDown() override { PosixFixClock(nullptr); }
 };
@@ -81,12 +83,91 @@ TEST_F(Fields, ExpandsFields)
 // Only expansions after "/OEM" are converted; copied bytes never are.
 TEST_F(Fields, ConvertsLaterExpansionsOnly)
 {
-    SYSTEMTIME july = Moment(2009, 7, 4, 9, 0, 0);
+    time_t july = Instant(2009, 7, 4, 9, 0, 0);
     PosixFixClock(&july);
     EXPECT_EQ(Compose("[date:'\xe9'] /OEM [date:'\xe9'] \xe9").line, "\xe9  \x82 \xe9");
     EXPECT_EQ(Compose("/oem[date:'\xfc' mmmm]").line, "\x81 July");
     // every byte of an expansion, not only its first
     EXPECT_EQ(Compose("x /OEM[date:mmmm 'a\xe9\xe4\xfc']").line, "x July a\x82\x84\x81");
+}
+
+struct MomentCase {
+    const char *zone;
+    time_t instant;
+    std::string tail;
+    std::string line;
+};
+
+// /UTC and /DAY at fixed instants, in zones on both sides of UTC and
+// across the date line; days added on the calendar, daylight saving time
+// or not. 2026-03-29 and 2026-10-25 are Berlin's changes.
+TEST(Moments, ShowUtcAndOtherDays)
+{
+    const MomentCase cases[] = {
+        // universal against local time
+        {"Europe/Berlin", Instant(2026, 12, 8, 13, 5, 9), "[time:HH:mm] /UTC[time:HH:mm]",
+         "14:05 13:05"},
+        {"Pacific/Kiritimati", Instant(2026, 12, 8, 18, 0, 0),
+         "[date:yyyy-mm-dd] /UTC[date:yyyy-mm-dd]", "2026-12-09 2026-12-08"},
+        {"Pacific/Pago_Pago", Instant(2026, 12, 9, 7, 0, 0),
+         "[date:yyyy-mm-dd] /UTC[date:yyyy-mm-dd]", "2026-12-08 2026-12-09"},
+        {"Asia/Kolkata", Instant(2026, 6, 30, 20, 0, 0),
+         "[date:d mmm] [time:HH:mm] /utc[date:d mmm] [time:HH:mm]", "1 Jul 01:30 30 Jun 20:00"},
+        {"America/New_York", Instant(2026, 7, 4, 3, 30, 0), "[date:dd HH] /Utc[date:dd] [time:HH]",
+         "03 hh 04 03"},
+        // days across the ends of months and years, and leap days
+        {"Europe/Berlin", Instant(2026, 3, 1, 9, 0, 0), "/DAY-1[date:yyyy-mm-dd]", "2026-02-28"},
+        {"UTC", Instant(2024, 3, 1, 12, 0, 0), "/DAY-1[date:yyyy-mm-dd] /DAY+365[date:yyyy-mm-dd]",
+         "2024-02-29 2025-03-01"},
+        {"UTC", Instant(2100, 3, 1, 12, 0, 0), "/day-1[date:yyyy-mm-dd]", "2100-02-28"},
+        {"UTC", Instant(2000, 3, 1, 12, 0, 0), "/DAY-1[date:yyyy-mm-dd]", "2000-02-29"},
+        {"UTC", Instant(2026, 12, 31, 12, 0, 0), "/DAY+1[date:yyyy-mm-dd]", "2027-01-01"},
+        {"UTC", Instant(2026, 1, 1, 12, 0, 0), "/DAY-7[date:yyyy-mm-dd dddd]",
+         "2025-12-25 Thursday"},
+        // the same time of day, whatever daylight saving time does
+        {"Europe/Berlin", Instant(2026, 3, 29, 22, 30, 0), "/DAY-1[date:yyyy-mm-dd] [time:HH:mm]",
+         "2026-03-29 00:30"},
+        {"Europe/Berlin", Instant(2026, 3, 30, 0, 30, 0), "/DAY-1[date:yyyy-mm-dd] [time:HH:mm]",
+         "2026-03-29 02:30"}, // a time that did not exist
+        {"Europe/Berlin", Instant(2026, 3, 28, 1, 30, 0), "/DAY+1[date:yyyy-mm-dd] [time:HH:mm]",
+         "2026-03-29 02:30"},
+        {"Europe/Berlin", Instant(2026, 10, 25, 23, 30, 0), "/DAY-1[date:yyyy-mm-dd] [time:HH:mm]",
+         "2026-10-25 00:30"},
+        {"Europe/Berlin", Instant(2026, 10, 26, 1, 30, 0), "/DAY-1[date:yyyy-mm-dd] [time:HH:mm]",
+         "2026-10-25 02:30"}, // a time that was there twice
+        // combined, ended, replaced
+        {"Europe/Berlin", Instant(2026, 12, 7, 23, 30, 0),
+         "/UTC/DAY-1[date:yyyy-mm-dd] /DAY-1/UTC[date:yyyy-mm-dd]", "2026-12-06 2026-12-06"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/OEM/DAY-1[date:dddd]", "Monday"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-1[date:dd]/DAY+0[date:dd]/DAY-0[date:dd]",
+         "070808"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-1/DAY+2[date:dd] /DAY-0012[date:dd]",
+         "10 26"},
+        {"UTC", Instant(2026, 12, 8, 12, 34, 56), "/DAY-3[time:HH:mm:ss]", "12:34:56"},
+        // the range: 1 January 1601 is the first day with a date
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-155569[date:yyyy-mm-dd dddd]",
+         "1601-01-01 Monday"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-155570[date:yyyy-mm-dd]|[time:HH:mm]",
+         "|12:00"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-999999[date:yyyy]|[time:HH:mm]", "|12:00"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY+999999[date:yyyy-mm-dd]", "4764-11-03"},
+        // what is no option is text
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY[date:dd] /DAY+[date:dd] /DAYX /DAY 1",
+         "/DAY08 /DAY+08 /DAYX /DAY 1"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-1234567[date:dd]", "/DAY-123456708"},
+        {"Europe/Berlin", Instant(2026, 12, 8, 12, 0, 0), "\"/UTC /DAY-1\" [time:HH] /UTCx",
+         "/UTC /DAY-1 13 x"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "[date:'/DAY-1' dd]", "/day-1 08"},
+    };
+    for (const MomentCase &c : cases) {
+        setenv("TZ", c.zone, 1);
+        tzset();
+        PosixFixClock(&c.instant);
+        EXPECT_EQ(Compose(c.tail).line, c.line) << c.zone << " [" << c.tail << "]";
+    }
+    PosixFixClock(nullptr);
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 // An expansion longer than the field capacity is written whole.

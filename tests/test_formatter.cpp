@@ -114,6 +114,54 @@ std::vector<std::string> SplitTabs(const std::string &line)
     return fields;
 }
 
+SYSTEMTIME ParseMoment(const std::string &text)
+{
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, ms = 0, dow = 0;
+    // NOLINTNEXTLINE(cert-err34-c): the platform printed these; the count checks the shape
+    EXPECT_EQ(std::sscanf(text.c_str(), "%u-%u-%u %u:%u:%u.%u/%u", &year, &month, &day, &hour,
+                          &minute, &second, &ms, &dow),
+              8)
+        << text;
+    return {static_cast<WORD>(year),   static_cast<WORD>(month), static_cast<WORD>(dow),
+            static_cast<WORD>(day),    static_cast<WORD>(hour),  static_cast<WORD>(minute),
+            static_cast<WORD>(second), static_cast<WORD>(ms)};
+}
+
+std::string Show(const SYSTEMTIME &t)
+{
+    char text[64];
+    (void)std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u/%u", t.wYear,
+                        t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds,
+                        t.wDayOfWeek);
+    return text;
+}
+
+// S: a moment, whether SystemTimeToFileTime takes it, and the FILETIME;
+// F: a FILETIME, whether FileTimeToSystemTime takes it, and the moment.
+void CheckClockLine(const std::vector<std::string> &f, const std::string &line)
+{
+    if (f[0] == "S") {
+        SYSTEMTIME t = ParseMoment(f[1]);
+        FILETIME file{};
+        BOOL ok = SystemTimeToFileTime(&t, &file);
+        EXPECT_EQ(ok ? 1 : 0, std::stoi(f[2])) << line;
+        if (ok) {
+            unsigned long long ticks =
+                static_cast<unsigned long long>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
+            EXPECT_EQ(ticks, std::stoull(f[3], nullptr, 16)) << line;
+        }
+        return;
+    }
+    unsigned long long ticks = std::stoull(f[1], nullptr, 16);
+    FILETIME file{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME t{};
+    BOOL ok = FileTimeToSystemTime(&file, &t);
+    EXPECT_EQ(ok ? 1 : 0, std::stoi(f[2])) << line;
+    if (ok) {
+        EXPECT_EQ(Show(t), f[3]) << line;
+    }
+}
+
 TEST(Formatter, MatchesThePlatformReference)
 {
     std::ifstream in(KOLBEX_TEST_DATA "/platform-reference.txt");
@@ -131,6 +179,12 @@ TEST(Formatter, MatchesThePlatformReference)
                       1)
                 << line;
             EXPECT_EQ(static_cast<unsigned char>(byte), std::stoi(f[2], nullptr, 16)) << line;
+            checked++;
+            continue;
+        }
+        if (f[0] == "S" || f[0] == "F") {
+            ASSERT_EQ(f.size(), 4u) << line;
+            CheckClockLine(f, line);
             checked++;
             continue;
         }

@@ -167,18 +167,42 @@ void FailedWriteTest()
     }
 }
 
-// The platform's own formatting of the current moment, as the program
-// itself would have it.
-std::string Format(bool date, const char *picture, bool oem)
+// The platform's own formatting of the current moment (or another), as the
+// program itself would have it.
+std::string Format(bool date, const char *picture, bool oem, const SYSTEMTIME *moment = nullptr)
 {
     char text[128] = "";
-    int n = date ? GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, text, sizeof text)
-                 : GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, text, sizeof text);
+    int n = date ? GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, text, sizeof text)
+                 : GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, text, sizeof text);
     if (n <= 0)
         return "<failed>";
     if (oem)
         CharToOemBuffA(text, text, static_cast<DWORD>(n - 1));
     return std::string(text, static_cast<std::size_t>(n - 1));
+}
+
+// The clock in universal time, or local time moved by whole days.
+SYSTEMTIME Universal()
+{
+    SYSTEMTIME t{};
+    GetSystemTime(&t);
+    return t;
+}
+
+SYSTEMTIME LocalDays(int days)
+{
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    FILETIME file{};
+    SystemTimeToFileTime(&t, &file);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    ticks.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(days) * 864000000000LL);
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    FileTimeToSystemTime(&file, &t);
+    return t;
 }
 
 struct ClockCase {
@@ -198,6 +222,19 @@ const ClockCase clockCases[] = {
      [] {
          return Format(true, "'\xe9' MMMM", false) + "  " + Format(true, "'\xe9' MMMM", true) +
                 " \xe9";
+     }},
+    {"kolbex.exe [time:HH:mm] /UTC[time:HH:mm] /utc[date:yyyy-mm-dd]",
+     [] {
+         SYSTEMTIME utc = Universal();
+         return Format(false, "HH:mm", false) + " " + Format(false, "HH:mm", false, &utc) + " " +
+                Format(true, "yyyy-MM-dd", false, &utc);
+     }},
+    {"kolbex.exe /DAY-1[date:yyyy-mm-dd] /day+7[date:dddd] /DAY+0[date:yyyy-mm-dd]",
+     [] {
+         SYSTEMTIME yesterday = LocalDays(-1);
+         SYSTEMTIME week = LocalDays(7);
+         return Format(true, "yyyy-MM-dd", false, &yesterday) + " " +
+                Format(true, "dddd", false, &week) + " " + Format(true, "yyyy-MM-dd", false);
      }},
     {"kolbex.exe [time:'Uhr' hh]@20|",
      [] {

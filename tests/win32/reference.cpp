@@ -8,6 +8,8 @@
 //   D|T  moment  capacity  picture  result  text
 //   O  byte  oem-byte
 //   U  code-page  byte  character (UTF-16, hex)
+//   S  moment  result  filetime (hex)     (SystemTimeToFileTime)
+//   F  filetime (hex)  result  moment     (FileTimeToSystemTime)
 // A moment is yyyy-mm-dd hh:mm:ss.mmm/w (w: the day of week passed in).
 // A picture of "-" stands for no picture at all.
 #include <windows.h>
@@ -159,6 +161,42 @@ int main(int argc, char **argv)
         char line[32];
         std::snprintf(line, sizeof line, "O\t%02X\t%02X\n", b, static_cast<unsigned char>(out[0]));
         Emit(line);
+    }
+    // The clock's calendar: every moment of the table, and days around the
+    // ends of the range.
+    for (const Moment &m : moments) {
+        SYSTEMTIME given{m.year, m.month, m.dayOfWeek, m.day, m.hour, m.minute, m.second, m.ms};
+        FILETIME file{};
+        BOOL ok = SystemTimeToFileTime(&given, &file);
+        char line[96];
+        Emit("S\t");
+        EmitMoment(given);
+        std::snprintf(line, sizeof line, "\t%d\t%08lX%08lX\n", ok ? 1 : 0,
+                      ok ? file.dwHighDateTime : 0ul, ok ? file.dwLowDateTime : 0ul);
+        Emit(line);
+    }
+    const unsigned long long ticks[] = {
+        0,
+        1,
+        864000000000ull - 1,
+        864000000000ull,
+        864000000000ull * 365,
+        864000000000ull * 146097,
+        125911584000000000ull, // 2000-01-01
+        0x7FFFFFFFFFFFFFFFull,
+        0x8000000000000000ull,
+        0xFFFFFFFFFFFFFFFFull,
+        0xFFFFFFFFFFFFFFFFull - 864000000000ull * 999999,
+    };
+    for (unsigned long long count : ticks) {
+        FILETIME file{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
+        SYSTEMTIME moment{};
+        BOOL ok = FileTimeToSystemTime(&file, &moment);
+        char line[64];
+        std::snprintf(line, sizeof line, "F\t%016llX\t%d\t", count, ok ? 1 : 0);
+        Emit(line);
+        EmitMoment(ok ? moment : SYSTEMTIME{});
+        Emit("\n");
     }
     // The one DOS code page paired with a language that the C library's
     // converter lacks.
