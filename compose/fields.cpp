@@ -1,5 +1,6 @@
 #include "compose/fields.h"
 
+#include <limits.h>
 #include <string.h>
 
 #include "compose/fold.h"
@@ -140,7 +141,7 @@ bool ConvertToOem(RunState *state, DWORD *length)
         return true;
     int bytes = static_cast<int>(*length);
     int units = MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, nullptr, 0);
-    if (units <= 0 ||
+    if (units <= 0 || units > INT_MAX / 4 ||
         !Reserve(state, &state->wide, &state->wideCapacity, static_cast<size_t>(units)))
         return false;
     MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, state->wide, units);

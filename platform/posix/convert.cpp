@@ -163,7 +163,9 @@ size_t Encode(UINT codePage, uint32_t point, char *out)
     char *outAt = scratch;
     size_t inLeft = sizeof in;
     size_t outLeft = sizeof scratch;
-    if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1))
+    // Some C libraries write a stand-in of their own for a character the
+    // code page lacks, and count it as a conversion that cannot be undone.
+    if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != 0)
         return Lacking;
     size_t length = static_cast<size_t>(outAt - scratch);
     if (length > LongestCharacter(codePage))

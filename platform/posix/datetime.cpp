@@ -40,41 +40,25 @@ void PutNumber(Output *out, unsigned int value, int minimumDigits)
     PutText(out, digits);
 }
 
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-// Sunday is 0; the day of week of a given moment is computed, never trusted.
-int DayOfWeek(int year, int month, int day)
-{
-    static const unsigned char offsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3)
-        year--;
-    return (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
-}
-
 bool ValidTime(const SYSTEMTIME &t)
 {
     return t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
 }
 
-// As Windows does: the time of day is not looked at, 29 February is
-// accepted in every year (and is 1 March in a common year), and the last
-// day is the last one a 64-bit count of 100 ns from 1601 can hold.
+// As Windows does: the time of day is not looked at, and the date is one
+// its clock counts (29 February in every year, as 1 March in a common one),
+// with its day of the week computed, never trusted.
 bool NormalizeDate(SYSTEMTIME *t)
 {
-    static const unsigned char longest[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (t->wYear < 1601 || t->wMonth < 1 || t->wMonth > 12 || t->wDay < 1 ||
-        t->wDay > longest[t->wMonth - 1])
+    SYSTEMTIME day = *t;
+    day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
+    FILETIME file{};
+    if (!SystemTimeToFileTime(&day, &file) || !FileTimeToSystemTime(&file, &day))
         return false;
-    unsigned long day = t->wYear * 10000ul + t->wMonth * 100ul + t->wDay;
-    if (day > 308280914ul)
-        return false;
-    if (t->wMonth == 2 && t->wDay == 29 && !IsLeapYear(t->wYear)) {
-        t->wMonth = 3;
-        t->wDay = 1;
-    }
+    t->wYear = day.wYear;
+    t->wMonth = day.wMonth;
+    t->wDay = day.wDay;
+    t->wDayOfWeek = day.wDayOfWeek;
     return true;
 }
 
@@ -82,7 +66,7 @@ bool NormalizeDate(SYSTEMTIME *t)
 void PutName(Output *out, TimeName kind, const SYSTEMTIME &t)
 {
     tm moment{};
-    moment.tm_wday = DayOfWeek(t.wYear, t.wMonth, t.wDay);
+    moment.tm_wday = t.wDayOfWeek;
     moment.tm_mon = t.wMonth - 1;
     moment.tm_mday = t.wDay;
     moment.tm_year = t.wYear - 1900;
