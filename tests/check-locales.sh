@@ -153,6 +153,9 @@ at=${moments[0]}
 got=$(LC_ALL=ar_EG.UTF-8 frozen "$program" '/OEM[date:mmmm dddd]' | hex)
 want=$(LC_ALL=ar_EG.UTF-8 frozen date '+%OB %A' | tr -d '\n' | to_720)
 expect "ar_EG.UTF-8: /OEM to code page 720" "$got" "$want "
+long=$(printf 'Съешь же ещё этих мягких французских булок, да выпей чаю. %.0s' 1 2 3)
+expect "ru_RU.UTF-8: a long /OEM expansion" "$(LC_ALL=ru_RU.UTF-8 "$program" "/OEM[date:'$long']" | hex)" \
+  "$(printf '%s' "$long" | iconv -f UTF-8 -t CP866 | hex)"
 expect "fo_FO.UTF-8: /OEM to code page 850" "$(LC_ALL=fo_FO.UTF-8 "$program" "/OEM[date:'ýð']" | hex)" " ec d0 "
 expect "tk_TM.UTF-8: /OEM to code page 852" "$(LC_ALL=tk_TM.UTF-8 "$program" "/OEM[date:'şž']" | hex)" " ad a7 "
 expect "vi_VN.UTF-8: one character for one" "$(LC_ALL=vi_VN.UTF-8 "$program" "/OEM[date:'ứê']" | hex)" " 3f ea "

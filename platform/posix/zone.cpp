@@ -31,6 +31,7 @@ struct Zone {
     Change change[2];
 };
 
+// ASCII alone, as glibc reads a rule, whatever the locale in use.
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
