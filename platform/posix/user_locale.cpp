@@ -20,8 +20,9 @@ namespace {
 enum CharacterSet { Western, Utf8, OtherSet };
 
 bool loaded;
-bool installed;
 CharacterSet characterSet = Western;
+// The user's locale names no language where it is not installed: C's.
+UINT oemCodePage = 437;
 
 // The locale a category takes from the environment, as the C library
 // chooses it.
@@ -63,7 +64,7 @@ void Load()
         return;
     }
     uselocale(user);
-    installed = true;
+    oemCodePage = OemCodePageOf(LocaleName("LC_TIME"));
     const char *set = nl_langinfo(CODESET);
     if (strcmp(set, "UTF-8") == 0)
         characterSet = Utf8;
@@ -134,13 +135,7 @@ size_t FirstCharacterLength(const char *text)
 UINT OemCodePage()
 {
     Load();
-    return installed ? OemCodePageOf(LocaleName("LC_TIME")) : 437;
-}
-
-bool Utf8Locale()
-{
-    Load();
-    return characterSet == Utf8;
+    return oemCodePage;
 }
 
 // 0 for a character set that none of Windows' ANSI code pages

@@ -35,7 +35,4 @@ size_t FirstCharacterLength(const char *text);
 // The DOS code page Windows pairs with the LC_TIME locale.
 UINT OemCodePage();
 
-// Whether the character set is UTF-8.
-bool Utf8Locale();
-
 #endif
