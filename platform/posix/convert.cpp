@@ -66,17 +66,10 @@ uint32_t DecodeLocale(const char *text, int length, int *used, mbstate_t *state)
 }
 
 // Count every unit of the result but store only what fits.
-void PutWide(LPWSTR wide, int capacity, int *count, WCHAR unit)
+template <typename Unit> void Put(Unit *result, int capacity, int *count, Unit unit)
 {
     if (*count < capacity)
-        wide[*count] = unit;
-    (*count)++;
-}
-
-void PutByte(LPSTR text, int capacity, int *count, char byte)
-{
-    if (*count < capacity)
-        text[*count] = byte;
+        result[*count] = unit;
     (*count)++;
 }
 
@@ -194,10 +187,10 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LP
                                            length - at, &used)
                               : DecodeLocale(text + at, length - at, &used, &state);
         if (point >= 0x10000) {
-            PutWide(wide, capacity, &count, static_cast<WCHAR>(0xD800 + ((point - 0x10000) >> 10)));
-            PutWide(wide, capacity, &count, static_cast<WCHAR>(0xDC00 + (point & 0x3FF)));
+            Put(wide, capacity, &count, static_cast<WCHAR>(0xD800 + ((point - 0x10000) >> 10)));
+            Put(wide, capacity, &count, static_cast<WCHAR>(0xDC00 + (point & 0x3FF)));
         } else {
-            PutWide(wide, capacity, &count, static_cast<WCHAR>(point));
+            Put(wide, capacity, &count, static_cast<WCHAR>(point));
         }
     }
     return capacity > 0 && count > capacity ? 0 : count;
@@ -232,7 +225,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int length, L
                 *usedDefaultChar = TRUE;
         }
         for (size_t i = 0; i < n; i++)
-            PutByte(text, capacity, &count, bytes[i]);
+            Put(text, capacity, &count, bytes[i]);
     }
     return capacity > 0 && count > capacity ? 0 : count;
 }
