@@ -1,12 +1,15 @@
-// How glibc reads a TZ rule, step by step, so that the static program can
-// hand its own C library the same values: that one reads offsets past 24
-// hours, one-letter names and rules glibc refuses, and knows no TZDIR.
+// TZ for a C library other than glibc. What glibc reads as a zone file is
+// found where glibc finds it and handed over as a checked path; what it
+// reads as no rule at all is UTC; a daylight rule without dates gets
+// posixrules' changes; every other value goes over as written.
 #include "platform/posix/zone.h"
 
 #include <fcntl.h>
 #include <limits.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -14,24 +17,9 @@
 
 namespace {
 
-// A change between standard and daylight time: day 1 to 365 without the
-// leap day ('J'), day 0 to 365 ('n'), or the nth weekday d of month m
-// ('M'); at `seconds` past midnight.
-struct Change {
-    char type;
-    unsigned short day;
-    unsigned short month;
-    unsigned short week;
-    int seconds;
-};
+constexpr size_t HeaderSize = 44;
 
-// What glibc keeps of a rule: offsets in seconds east of UTC.
-struct Zone {
-    int offset[2];
-    Change change[2];
-};
-
-// ASCII alone, as glibc reads a rule, whatever the locale in use.
+// ASCII alone, as glibc reads a rule, whatever the locale.
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -42,244 +30,231 @@ bool IsLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// A number as scanf's %hu reads one: blanks, a sign, digits, kept to 16
-// bits.
-bool Number(const char **p, unsigned short *value)
+uint64_t Count(const unsigned char *header, size_t which)
 {
-    char *end = nullptr;
-    unsigned long n = strtoul(*p, &end, 10);
-    if (end == *p)
-        return false;
-    *value = static_cast<unsigned short>(n);
-    *p = end;
+    const unsigned char *p = header + 20 + 4 * which;
+    return uint64_t{p[0]} << 24 | uint64_t{p[1]} << 16 | uint64_t{p[2]} << 8 | p[3];
+}
+
+// The block at `at` (a header, then data whose times take `timeSize`
+// bytes): where it ends, or 0 when it is not whole.
+size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSize)
+{
+    if (size - at < HeaderSize || memcmp(file + at, "TZif", 4) != 0)
+        return 0;
+    const unsigned char *header = file + at;
+    uint64_t times = Count(header, 3);
+    uint64_t types = Count(header, 4);
+    uint64_t chars = Count(header, 5);
+    uint64_t length = times * (timeSize + 1) + types * 6 + chars +
+                      Count(header, 2) * (timeSize + 4) + Count(header, 1) + Count(header, 0);
+    at += HeaderSize;
+    if (types == 0 || chars == 0 || length > size - at)
+        return 0;
+    const unsigned char *index = file + at + times * timeSize;
+    const unsigned char *type = index + times;
+    for (uint64_t i = 0; i < times; i++)
+        if (index[i] >= types)
+            return 0;
+    for (uint64_t i = 0; i < types; i++)
+        if (type[6 * i + 5] >= chars)
+            return 0;
+    return type[6 * types + chars - 1] == '\0' ? at + length : 0;
+}
+
+// Whether musl reads a rule within [rule, end): it reads a <name> up to its
+// '>', and steps over the byte after a change's month and week unread.
+bool ReadWithin(const char *rule, const char *end)
+{
+    for (const char *at = rule; at < end; at++) {
+        if (*at == '<' && !memchr(at, '>', static_cast<size_t>(end - at)))
+            return false;
+        if (*at != ',' || at + 1 >= end || at[1] != 'M')
+            continue;
+        const char *step = at + 2;
+        for (int i = 0; i < 2; i++, step++) {
+            while (step < end && IsDigit(*step))
+                step++;
+            if (step >= end)
+                return false;
+        }
+    }
     return true;
 }
 
-// hh[:mm[:ss]], each part read as far as it goes.
-int Clock(const char **p, unsigned short *hh, unsigned short *mm, unsigned short *ss)
-{
-    const char *at = *p;
-    if (!Number(&at, hh))
-        return 0;
-    *p = at;
-    if (*at++ != ':' || !Number(&at, mm))
-        return 1;
-    *p = at;
-    if (*at++ != ':' || !Number(&at, ss))
-        return 2;
-    *p = at;
-    return 3;
-}
-
-// Three letters or more, or three or more of letters, digits and signs
+// Three letters or more, or three or more letters, digits and signs
 // between < and >.
-bool Name(const char **p)
+bool SkipName(const char **p)
 {
     const char *at = *p;
-    while (IsLetter(*at))
-        at++;
-    if (at - *p >= 3) {
-        *p = at;
+    if (*at == '<') {
+        const char *start = ++at;
+        while (IsLetter(*at) || IsDigit(*at) || *at == '+' || *at == '-')
+            at++;
+        if (*at != '>' || at - start < 3)
+            return false;
+        *p = at + 1;
         return true;
     }
-    at = *p;
-    if (*at++ != '<')
-        return false;
-    const char *start = at;
-    while (IsLetter(*at) || IsDigit(*at) || *at == '+' || *at == '-')
+    while (IsLetter(*at))
         at++;
-    if (*at != '>' || at - start < 3)
+    if (at - *p < 3)
         return false;
-    *p = at + 1;
-    return true;
-}
-
-unsigned Least(unsigned a, unsigned b)
-{
-    return a < b ? a : b;
-}
-
-// [+-]hh[:mm[:ss]] west of UTC, each part clamped (hours to 24). Daylight
-// time without an offset is an hour ahead of standard time.
-bool Offset(const char **p, int which, Zone *zone)
-{
-    const char *at = *p;
-    if (which == 0 && *at != '+' && *at != '-' && !IsDigit(*at))
-        return false;
-    int sign = -1;
-    if (*at == '-' || *at == '+')
-        sign = *at++ == '-' ? 1 : -1;
     *p = at;
-    unsigned short hh = 0;
-    unsigned short mm = 0;
-    unsigned short ss = 0;
-    if (Clock(p, &hh, &mm, &ss) > 0) {
-        zone->offset[which] =
-            sign * static_cast<int>(Least(ss, 59) + Least(mm, 59) * 60 + Least(hh, 24) * 3600);
-    } else if (which == 0) {
-        zone->offset[0] = 0;
-        return false;
-    } else {
-        zone->offset[1] = zone->offset[0] + 3600;
-    }
     return true;
 }
 
-// ,date[/time]; without a date, the United States' rules (glibc's own
-// default, and its posixrules file's for present years).
-bool ChangeRule(const char **p, int which, Change *change)
+bool Number(const char **p, long most, long *value)
 {
     const char *at = *p;
-    at += *at == ',';
-    if (*at == 'J' || IsDigit(*at)) {
-        change->type = *at == 'J' ? 'J' : 'n';
-        if (change->type == 'J' && !IsDigit(*++at))
-            return false;
-        char *end = nullptr;
-        unsigned long day = strtoul(at, &end, 10);
-        if (end == at || day > 365 || (change->type == 'J' && day == 0))
-            return false;
-        change->day = static_cast<unsigned short>(day);
-        at = end;
-    } else if (*at == 'M') {
-        change->type = 'M';
-        at++;
-        bool read = Number(&at, &change->month) && *at++ == '.' && Number(&at, &change->week) &&
-                    *at++ == '.' && Number(&at, &change->day);
-        if (!read || change->month < 1 || change->month > 12 || change->week < 1 ||
-            change->week > 5 || change->day > 6)
-            return false;
-    } else if (*at == '\0') {
-        change->type = 'M';
-        change->month = which == 0 ? 3 : 11;
-        change->week = which == 0 ? 2 : 1;
-        change->day = 0;
-    } else {
+    long n = 0;
+    while (IsDigit(*at) && n <= most)
+        n = n * 10 + (*at++ - '0');
+    if (at == *p || n > most)
         return false;
+    *value = n;
+    *p = at;
+    return true;
+}
+
+// [+-]hh[:mm[:ss]] with at most `hours` hours: seconds, signed as written.
+bool Clock(const char **p, long hours, long *seconds)
+{
+    const char *at = *p;
+    long sign = *at == '-' ? -1 : 1;
+    at += *at == '-' || *at == '+';
+    const long most[3] = {hours, 59, 59};
+    long parts[3] = {0, 0, 0};
+    for (int i = 0; i < 3 && (i == 0 || *at == ':'); i++) {
+        at += i > 0;
+        if (!Number(&at, most[i], &parts[i]))
+            return false;
     }
-    if (*at != '\0' && *at != '/' && *at != ',')
+    *seconds = sign * (parts[0] * 3600 + parts[1] * 60 + parts[2]);
+    *p = at;
+    return true;
+}
+
+// The names and offsets of a daylight rule: the offsets east of UTC (as
+// written they are west), daylight time an hour ahead unless given.
+bool SkipZone(const char **p, long *standardOffset, long *daylightOffset)
+{
+    long written = 0;
+    if (!SkipName(p) || !Clock(p, 24, &written) || !SkipName(p))
         return false;
-    if (*at != '/') {
-        change->seconds = 7200;
-    } else {
+    *standardOffset = -written;
+    *daylightOffset = *standardOffset + 3600;
+    if (**p != '+' && **p != '-' && !IsDigit(**p))
+        return true;
+    if (!Clock(p, 24, &written))
+        return false;
+    *daylightOffset = -written;
+    return true;
+}
+
+struct Change {
+    const char *date; // Jn, n or Mm.w.d, as written
+    size_t length;
+    long time;
+};
+
+bool SkipChange(const char **p, Change *change)
+{
+    const char *at = *p;
+    if (*at++ != ',')
+        return false;
+    change->date = at;
+    while (IsDigit(*at) || *at == 'J' || *at == 'M' || *at == '.')
         at++;
-        if (*at == '\0')
+    change->length = static_cast<size_t>(at - change->date);
+    change->time = 7200;
+    if (change->length == 0)
+        return false;
+    if (*at == '/') {
+        at++;
+        if (!Clock(&at, 167, &change->time))
             return false;
-        bool negative = *at == '-';
-        at += negative;
-        unsigned short hh = 2;
-        unsigned short mm = 0;
-        unsigned short ss = 0;
-        Clock(&at, &hh, &mm, &ss);
-        change->seconds = (negative ? -1 : 1) * (hh * 3600 + mm * 60 + ss);
     }
     *p = at;
     return true;
 }
 
-// Appends to a text of `size` bytes; `at` becomes null once it is full.
+// Appends to a text; `at` becomes null once it would overflow.
 struct Text {
     char *at;
     char *end;
 };
 
-void Add(Text *text, const char *part)
+void Add(Text *text, const char *part, size_t length)
 {
-    for (; text->at && *part; part++) {
-        if (text->at == text->end) {
-            text->at = nullptr;
-            return;
-        }
-        *text->at++ = *part;
+    if (!text->at || length > static_cast<size_t>(text->end - text->at)) {
+        text->at = nullptr;
+        return;
     }
+    memcpy(text->at, part, length);
+    text->at += length;
 }
 
-void AddNumber(Text *text, unsigned value, bool twoDigits)
+void AddClock(Text *text, long seconds)
 {
-    char digits[12];
-    DecimalDigits(value, twoDigits ? 2 : 1, digits);
-    Add(text, digits);
-}
-
-// [-]h:mm:ss, or with a + for an offset.
-void AddClock(Text *text, int seconds, bool plus)
-{
-    unsigned magnitude = seconds < 0 ? 0u - static_cast<unsigned>(seconds) : seconds;
-    Add(text, seconds < 0 ? "-" : plus ? "+" : "");
-    AddNumber(text, magnitude / 3600, false);
-    Add(text, ":");
-    AddNumber(text, magnitude / 60 % 60, true);
-    Add(text, ":");
-    AddNumber(text, magnitude % 60, true);
-}
-
-void AddChange(Text *text, const Change &change)
-{
-    Add(text, ",");
-    if (change.type == 'M') {
-        Add(text, "M");
-        AddNumber(text, change.month, false);
-        Add(text, ".");
-        AddNumber(text, change.week, false);
-        Add(text, ".");
-        AddNumber(text, change.day, false);
-    } else {
-        Add(text, change.type == 'J' ? "J" : "");
-        AddNumber(text, change.day, false);
+    unsigned long magnitude = static_cast<unsigned long>(seconds < 0 ? -seconds : seconds);
+    const unsigned long parts[3] = {magnitude / 3600, magnitude / 60 % 60, magnitude % 60};
+    Add(text, "-", seconds < 0 ? 1 : 0);
+    for (int i = 0; i < 3; i++) {
+        char digits[12];
+        int n = DecimalDigits(static_cast<unsigned>(parts[i]), i == 0 ? 1 : 2, digits);
+        Add(text, ":", i == 0 ? 0 : 1);
+        Add(text, digits, static_cast<size_t>(n));
     }
-    Add(text, "/");
-    AddClock(text, change.seconds, false);
-}
-
-// A week past 5 is the last, as is the 5th; a week of 0 is the first.
-// Months and weekdays out of range (left by a refused rule) are read by
-// glibc from outside its tables: such a zone keeps standard time here.
-bool Usable(Change *change)
-{
-    if (change->type != 'M')
-        return true;
-    change->week = change->week < 1 ? 1 : change->week > 5 ? 5 : change->week;
-    return change->month >= 1 && change->month <= 12 && change->day <= 6;
 }
 
 } // namespace
 
-bool ZoneRule(const char *tz, bool posixRules, char *rule, size_t size)
+bool SoundZoneFile(const unsigned char *file, size_t size)
 {
-    Zone zone{};
-    zone.change[0].type = zone.change[1].type = 'n';
-    const char *at = tz;
-    bool summer = false;
-    if (!Name(&at) || !Offset(&at, 0, &zone)) {
-        zone.offset[0] = 0;
-    } else if (*at != '\0') {
-        summer = true;
-        bool named = Name(&at);
-        if (named)
-            Offset(&at, 1, &zone);
-        if (named && posixRules && (*at == '\0' || (at[0] == ',' && at[1] == '\0'))) {
-            // glibc then takes the changes of the posixrules zone, New
-            // York's, at 7:00 and 6:00 UTC, and moves them by the zone's
-            // offsets as it does: the first by how far standard time is
-            // east of New York's, the second by the whole daylight offset.
-            // Written as local times, that is each offset twice.
-            zone.change[0] = {'M', 0, 3, 2, 7 * 3600 + 5 * 3600 + 2 * zone.offset[0]};
-            zone.change[1] = {'M', 0, 11, 1, 6 * 3600 + 2 * zone.offset[1]};
-        } else if (ChangeRule(&at, 0, &zone.change[0])) {
-            ChangeRule(&at, 1, &zone.change[1]);
-        }
-    }
-    summer = summer && zone.offset[0] != zone.offset[1] && Usable(&zone.change[0]) &&
-             Usable(&zone.change[1]);
+    // musl reads a file of the first version as one of a later version.
+    if (size < HeaderSize || file[4] < '2')
+        return false;
+    size_t second = Block(file, size, 0, 4);
+    size_t end = second ? Block(file, size, second, 8) : 0;
+    if (end == 0 || size - end < 2 || file[end] != '\n' || file[size - 1] != '\n')
+        return false;
+    const char *rule = reinterpret_cast<const char *>(file) + end + 1;
+    const char *last = reinterpret_cast<const char *>(file) + size - 1;
+    return !memchr(rule, '\n', static_cast<size_t>(last - rule)) && ReadWithin(rule, last);
+}
 
+bool DaylightRule(const char *tz, const char *footer, char *rule, size_t size)
+{
+    const char *end = tz;
+    long standardOffset = 0;
+    long daylightOffset = 0;
+    if (!SkipZone(&end, &standardOffset, &daylightOffset) ||
+        (*end != '\0' && strcmp(end, ",") != 0))
+        return false;
+    Change changes[2] = {{"M3.2.0", 6, 7200}, {"M11.1.0", 7, 7200}};
+    Change read[2];
+    long ruleStandard = 0;
+    long ruleDaylight = 0;
+    const char *at = footer;
+    if (at && SkipZone(&at, &ruleStandard, &ruleDaylight) && SkipChange(&at, &read[0]) &&
+        SkipChange(&at, &read[1]) && *at == '\0') {
+        // glibc moves the instants of posixrules' changes: the start by how
+        // far standard time is east of the zone's, the end by the whole
+        // daylight offset (Debian's glibc keeps no daylight offset of the
+        // zone's). Written as local times, each offset counts twice.
+        changes[0] = read[0];
+        changes[0].time += 2 * (standardOffset - ruleStandard);
+        changes[1] = read[1];
+        changes[1].time += 2 * daylightOffset - ruleDaylight;
+    }
     Text text = {rule, rule + size - 1};
-    Add(&text, "STD");
-    AddClock(&text, -zone.offset[0], true);
-    if (summer) {
-        Add(&text, "DST");
-        AddClock(&text, -zone.offset[1], true);
-        AddChange(&text, zone.change[0]);
-        AddChange(&text, zone.change[1]);
+    Add(&text, tz, static_cast<size_t>(end - tz));
+    for (const Change &change : changes) {
+        Add(&text, ",", 1);
+        Add(&text, change.date, change.length);
+        Add(&text, "/", 1);
+        AddClock(&text, change.time);
     }
     if (!text.at)
         return false;
@@ -296,32 +271,68 @@ void ReadZone() {}
 namespace {
 
 // putenv keeps the string it is given, and unlike setenv allocates nothing.
-char zoneSetting[sizeof "TZ=./" + PATH_MAX];
+char setting[sizeof "TZ=:./" + PATH_MAX];
+// The database's largest zone file takes 4 KB.
+unsigned char zoneFile[65536];
 
-// A zone file as both C libraries read one: its header, at least.
-bool IsZoneFile(const char *path)
+// Where glibc looks for a zone file: a path, or a name in TZDIR or the
+// database. musl opens a path that begins with '/' or '.' as it is.
+bool ZonePath(const char *name, char *path, size_t size)
 {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char header[44];
-    bool zone = read(fd, header, sizeof header) == sizeof header && memcmp(header, "TZif", 4) == 0;
-    close(fd);
-    return zone;
+    Text text = {path, path + size - 1};
+    if (*name != '/') {
+        const char *folder = getenv("TZDIR");
+        folder = folder && *folder ? folder : "/usr/share/zoneinfo";
+        Add(&text, "./", *folder == '/' ? 0 : 2);
+        Add(&text, folder, strlen(folder));
+        Add(&text, "/", 1);
+    }
+    Add(&text, name, strlen(name));
+    if (text.at)
+        *text.at = '\0';
+    return text.at != nullptr;
 }
 
-// folder/name, as a path the other C library reads as one.
-bool ZonePath(Text *text, const char *folder, const char *name)
+// The file read whole into zoneFile, where it is a sound one: its size, or 0.
+size_t ReadZoneFile(const char *path)
 {
-    if (*name != '/') {
-        Add(text, *folder == '/' ? "" : "./");
-        Add(text, folder);
-        Add(text, "/");
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    struct stat status {};
+    size_t size = 0;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size < static_cast<off_t>(sizeof zoneFile)) {
+        for (ssize_t n = 1; n > 0 && size < sizeof zoneFile; size += static_cast<size_t>(n))
+            n = read(fd, zoneFile + size, sizeof zoneFile - size);
     }
-    Add(text, name);
-    if (text->at)
-        *text->at = '\0';
-    return text->at != nullptr;
+    close(fd);
+    return size > 0 && SoundZoneFile(zoneFile, size) ? size : 0;
+}
+
+// The rule that ends the posixrules zone, or null.
+const char *PosixRules(char (&footer)[128])
+{
+    char path[PATH_MAX];
+    size_t size = ZonePath("posixrules", path, sizeof path) ? ReadZoneFile(path) : 0;
+    if (size == 0)
+        return nullptr;
+    size_t start = size - 1;
+    while (zoneFile[start - 1] != '\n')
+        start--;
+    size_t length = size - 1 - start;
+    if (length >= sizeof footer)
+        return nullptr;
+    memcpy(footer, zoneFile + start, length);
+    footer[length] = '\0';
+    return footer;
+}
+
+// glibc reads a rule where a name is followed by an offset; else UTC.
+bool IsRule(const char *value)
+{
+    return SkipName(&value) &&
+           (IsDigit(*value) || ((*value == '+' || *value == '-') && IsDigit(value[1])));
 }
 
 } // namespace
@@ -329,23 +340,21 @@ bool ZonePath(Text *text, const char *folder, const char *name)
 void ReadZone()
 {
     const char *tz = getenv("TZ");
-    if (!tz)
-        return; // both read /etc/localtime
-    if (*tz == ':')
-        tz++;
-    const char *folder = getenv("TZDIR");
-    folder = folder && *folder ? folder : "/usr/share/zoneinfo";
-
-    Text setting = {zoneSetting, zoneSetting + sizeof zoneSetting - 1};
-    Add(&setting, "TZ=");
-    if (*tz == '\0' || !ZonePath(&setting, folder, tz) || !IsZoneFile(zoneSetting + 3)) {
-        char rules[PATH_MAX];
-        Text path = {rules, rules + sizeof rules - 1};
-        bool posixRules = ZonePath(&path, folder, "posixrules") && IsZoneFile(rules);
-        if (!ZoneRule(*tz ? tz : "UTC", posixRules, zoneSetting + 3, sizeof zoneSetting - 3))
-            memcpy(zoneSetting, "TZ=UTC0", sizeof "TZ=UTC0");
+    const char *name = tz ? tz + (*tz == ':') : "/etc/localtime";
+    char *value = setting + 3;
+    char footer[128];
+    memcpy(setting, "TZ=:", 4);
+    if (*name && ZonePath(name, value + 1, sizeof setting - 4) && ReadZoneFile(value + 1)) {
+        // the file, checked, which the C library reads again
+    } else if (!tz || !IsRule(name) || !ReadWithin(name, name + strlen(name))) {
+        memcpy(value, "UTC0", sizeof "UTC0");
+    } else if (!DaylightRule(name, PosixRules(footer), value, sizeof setting - 3)) {
+        if (strlen(name) < sizeof setting - 3)
+            memcpy(value, name, strlen(name) + 1);
+        else
+            memcpy(value, "UTC0", sizeof "UTC0");
     }
-    putenv(zoneSetting);
+    putenv(setting);
     tzset();
 }
 

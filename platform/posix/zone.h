@@ -1,23 +1,24 @@
-// The time zone as the GNU C library reads TZ, the reading every Linux
-// build of the program shares.
+// The time zone, for a build whose C library is not glibc: TZ handed to
+// that library so that it reads what people set on purpose as glibc does,
+// and never a zone file that could crash it.
 #ifndef KOLBEX_PLATFORM_POSIX_ZONE_H
 #define KOLBEX_PLATFORM_POSIX_ZONE_H
 
 #include <stddef.h>
 
-// Called before the first clock reading. Built on another C library, it
-// sets TZ to what makes that library give the local time glibc gives: the
-// full path of the zone file that TZ names (in TZDIR, or the zone
-// database), or else the rule glibc reads in it, written out in full.
+// Called before the first clock reading; does nothing on glibc.
 void ReadZone();
 
-// The POSIX rule, written out in full (names, offsets, both changes), that
-// gives the local time glibc gives for a TZ value read as a rule rather
-// than as a zone file: hours past 24 are 24, a rule glibc rejects leaves
-// what it read so far, and a value it cannot read at all is UTC.
-// `posixRules`: whether the zone database holds posixrules, whose changes
-// glibc takes for daylight time without changes of its own. False when
-// `size` is too small.
-bool ZoneRule(const char *tz, bool posixRules, char *rule, size_t size);
+// Whether a zone file is whole: both headers and blocks within its size,
+// every index within its table, the footer rule between the last two
+// newlines, and nothing the C library would read past its end.
+bool SoundZoneFile(const unsigned char *file, size_t size);
+
+// A daylight rule without dates ("CET-1CEST") with the changes written
+// out: those of `footer`, the rule that ends the posixrules zone, moved as
+// glibc moves them for the rule's offsets; the US rule where `footer` is
+// null or has no changes. False when `tz` is no such rule or `rule` too
+// small.
+bool DaylightRule(const char *tz, const char *footer, char *rule, size_t size);
 
 #endif
