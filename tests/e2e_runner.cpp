@@ -98,7 +98,7 @@ bool FakeClockAvailable()
            access(KOLBEX_FAKETIME_LIB, R_OK) == 0 && IsDynamic(ProgramUnderTest());
 }
 
-RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &options)
+RunResult RunProgram(const std::vector<std::string> &args, const RunOptions &options)
 {
     const char *program = options.program              ? options.program
                           : options.failAllocation > 0 ? KOLBEX_FAILING_HEAP_BINARY

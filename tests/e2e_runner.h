@@ -41,7 +41,7 @@ const char *ProgramUnderTest();
 // The dynamic build, to compare other builds with.
 constexpr const char DynamicProgram[] = KOLBEX_BINARY;
 
-RunResult RunKolbex(const std::vector<std::string> &args, const RunOptions &options = {});
+RunResult RunProgram(const std::vector<std::string> &args, const RunOptions &options = {});
 
 // Set when every run goes through a wrapper such as memcheck, which neither
 // passes a custom argv[0] nor mixes with a preloaded clock.

@@ -40,7 +40,7 @@ std::vector<E2ECase> Cases()
 // ending in CR LF, four of them in blanks; the golden copy guards the rest.
 TEST(EndToEnd, UsageTextHasItsShape)
 {
-    std::string out = RunKolbex({"/?"}).out;
+    std::string out = RunProgram({"/?"}).out;
     std::size_t start = out.find('\n', 2) + 1;
     ASSERT_NE(start, 0u);
     std::string text = out.substr(start);
@@ -61,7 +61,7 @@ TEST(EndToEnd, WritesToAPipeAFileAndATerminal)
 {
     for (Sink sink : {Sink::Pipe, Sink::File, Sink::Terminal}) {
         for (const E2ECase &c : Cases()) {
-            RunResult r = RunKolbex(c.args, {sink});
+            RunResult r = RunProgram(c.args, {sink});
             EXPECT_EQ(r.out, c.out) << static_cast<int>(sink) << testing::PrintToString(c.args);
             EXPECT_EQ(r.exitCode, c.exitCode)
                 << static_cast<int>(sink) << testing::PrintToString(c.args);
@@ -73,11 +73,11 @@ TEST(EndToEnd, WritesALongLineWhole)
 {
     // One argument may hold at most 128 KiB here.
     std::string part(50000, 'q');
-    RunResult r = RunKolbex({part, part, part, part, "@300000|"});
+    RunResult r = RunProgram({part, part, part, part, "@300000|"});
     std::string text = part + " " + part + " " + part + " " + part + " ";
     EXPECT_EQ(r.out, text + std::string(300000 - text.size(), ' ') + "|");
     EXPECT_EQ(r.exitCode, 0);
-    r = RunKolbex({"@99999999999"});
+    r = RunProgram({"@99999999999"});
     EXPECT_EQ(r.out, std::string(1048576, ' '));
 }
 
@@ -95,7 +95,7 @@ TEST(EndToEnd, WritesTheLargestCommandLineWhole)
     }
     // Leave room for the environment and the pointers.
     std::vector<std::string> args(static_cast<std::size_t>((limit - 65536) / 100008), part);
-    RunResult r = RunKolbex(args);
+    RunResult r = RunProgram(args);
     std::string expected = part;
     for (std::size_t i = 1; i < args.size(); i++)
         expected += " " + part;
@@ -120,7 +120,7 @@ TEST(EndToEnd, ProgramNameIsSkipped)
         {"tab\tname", {"t"}, "t"},
     };
     for (const NameCase &n : names) {
-        RunResult r = RunKolbex(n.args, {Sink::Pipe, nullptr, n.argv0});
+        RunResult r = RunProgram(n.args, {Sink::Pipe, nullptr, n.argv0});
         EXPECT_EQ(r.out, n.out) << n.argv0;
         EXPECT_EQ(r.exitCode, 0) << n.argv0;
     }
@@ -141,21 +141,21 @@ TEST(EndToEnd, AnswersHelpAndVersionAlone)
         {{"--help=x"}, "--help=x", 0},
     };
     for (const E2ECase &c : cases) {
-        RunResult r = RunKolbex(c.args);
+        RunResult r = RunProgram(c.args);
         EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << testing::PrintToString(c.args);
     }
     for (const char *word : {"--help", "--version"}) {
-        EXPECT_EQ(RunKolbex({word}, {Sink::Full}).exitCode, 1) << word;
-        EXPECT_EQ(RunKolbex({word}, {Sink::Closed}).exitCode, 1) << word;
+        EXPECT_EQ(RunProgram({word}, {Sink::Full}).exitCode, 1) << word;
+        EXPECT_EQ(RunProgram({word}, {Sink::Closed}).exitCode, 1) << word;
     }
 }
 
 // Lines end without a terminator, so appended runs share one line.
 TEST(EndToEnd, RunsAppendToOneLine)
 {
-    RunResult a = RunKolbex({"one"}, {Sink::File});
-    RunResult b = RunKolbex({"two"}, {Sink::File});
+    RunResult a = RunProgram({"one"}, {Sink::File});
+    RunResult b = RunProgram({"two"}, {Sink::File});
     EXPECT_EQ(a.out + b.out, "onetwo");
 }
 
@@ -174,7 +174,7 @@ TEST(EndToEnd, FailedWritesEndWithExitCode1)
         {{"/?"}, Sink::Full, 255}, {{}, Sink::Closed, 255},     {{"/?"}, Sink::BrokenPipe, 255},
     };
     for (const FailureCase &f : failures) {
-        RunResult r = RunKolbex(f.args, {f.sink});
+        RunResult r = RunProgram(f.args, {f.sink});
         EXPECT_EQ(r.signal, 0) << static_cast<int>(f.sink);
         EXPECT_EQ(r.exitCode, f.exitCode) << static_cast<int>(f.sink);
     }
@@ -188,7 +188,7 @@ TEST(EndToEnd, FileSizeLimitIsAFailedWrite)
         GTEST_SKIP() << "the limit would bind the wrapper too";
     RunOptions options{Sink::File};
     options.fileSizeLimit = 1000;
-    RunResult r = RunKolbex({"x@5000|"}, options);
+    RunResult r = RunProgram({"x@5000|"}, options);
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.exitCode, 1);
     std::string kept(1000, ' ');
@@ -200,7 +200,7 @@ TEST(EndToEnd, FileSizeLimitIsAFailedWrite)
 // written whole once the reader takes it.
 TEST(EndToEnd, WaitsForANonBlockingOutput)
 {
-    RunResult r = RunKolbex({"x@1048576"}, {Sink::SlowNonBlockingPipe});
+    RunResult r = RunProgram({"x@1048576"}, {Sink::SlowNonBlockingPipe});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.size(), 1048576u);
     EXPECT_TRUE(r.out == "x" + std::string(1048575, ' '));
@@ -217,13 +217,13 @@ TEST(EndToEnd, EveryAllocationFailureWritesNothingAndExits1)
     for (const char *site : sites) {
         RunOptions options;
         options.failAllocation = ++nth;
-        RunResult r = RunKolbex(args, options);
+        RunResult r = RunProgram(args, options);
         EXPECT_EQ(r.exitCode, 1) << site;
         EXPECT_EQ(r.out, "") << site;
     }
     RunOptions options;
     options.failAllocation = nth + 1;
-    RunResult r = RunKolbex(args, options);
+    RunResult r = RunProgram(args, options);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.size(), 4u + 1 + 5000);
 }
@@ -300,9 +300,9 @@ TEST(EndToEnd, AgreesWithTheDynamicBuildInEveryZone)
         other.program = nullptr;
         RunResult before, got, after;
         for (int attempt = 0; attempt < 3; attempt++) {
-            before = RunKolbex(args, dynamic);
-            got = RunKolbex(args, other);
-            after = RunKolbex(args, dynamic);
+            before = RunProgram(args, dynamic);
+            got = RunProgram(args, other);
+            after = RunProgram(args, dynamic);
             if (before.out == after.out)
                 break;
         }
@@ -346,7 +346,7 @@ TEST(EndToEnd, SurvivesDamagedZoneFiles)
             std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
             RunOptions options;
             options.zone = path.c_str();
-            RunResult r = RunKolbex({"[date:yyyy-mm-dd] [time:hh:mm:ss]"}, options);
+            RunResult r = RunProgram({"[date:yyyy-mm-dd] [time:hh:mm:ss]"}, options);
             EXPECT_EQ(r.signal, 0) << zone << ", copy " << i;
             EXPECT_EQ(r.exitCode, 0) << zone << ", copy " << i;
         }
@@ -382,7 +382,7 @@ TEST(EndToEnd, ExpandsFieldsAtAFixedMoment)
         {"2009-07-04 09:00:00", {"[date:dd]@5|[time:hh]"}, "04   |09"},
     };
     for (const ClockCase &c : clocks) {
-        RunResult r = RunKolbex(c.args, {Sink::Pipe, c.moment});
+        RunResult r = RunProgram(c.args, {Sink::Pipe, c.moment});
         EXPECT_EQ(r.out, c.out) << c.moment << " " << testing::PrintToString(c.args);
         EXPECT_EQ(r.exitCode, 0);
     }
