@@ -38,8 +38,8 @@ target_compile_options(kolbex_product INTERFACE
 
 # The Windows and static programs are built for size: their cost is
 # start-up. Measured against -O3: the Windows programs 7,168 bytes against
-# 9,216 (x86) and 10,240 (x64), their limits; the static one 47 KB against
-# 62 KB of its 64, for 3% more instructions a run.
+# sizes at their limits; the static one 47 KB against 62 KB of its 64, for
+# 3% more instructions a run.
 if(WIN32 OR KOLBEX_STATIC)
   target_compile_options(kolbex_product INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Os>)
 endif()

@@ -9,7 +9,10 @@ set(CPACK_PACKAGE_NAME kolbex)
 set(CPACK_PACKAGE_VENDOR "The Kolbex developers")
 set(CPACK_PACKAGE_CONTACT "${KOLBEX_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION "${KOLBEX_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "write the command line with the current date and time inserted")
+# The summary is the manual page's: its NAME line.
+file(STRINGS ${PROJECT_SOURCE_DIR}/doc/kolbex.1 summary REGEX "^kolbex \\\\- ")
+string(REGEX REPLACE "^kolbex \\\\- " "" summary "${summary}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${summary}")
 set(KOLBEX_DESCRIPTION
   "kolbex writes the text of its own command line to standard output, with
 the current date and time inserted where the text asks for them
@@ -71,7 +74,11 @@ elseif(KOLBEX_STATIC)
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${KOLBEX_DESCRIPTION}")
   set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
   set(CPACK_PACKAGE_RELOCATABLE OFF)
-  set(CPACK_RPM_PACKAGE_SUMMARY "Write the command line with the current date and time inserted")
+  # RPM's summaries begin with a capital.
+  string(SUBSTRING "${summary}" 0 1 first)
+  string(SUBSTRING "${summary}" 1 -1 rest)
+  string(TOUPPER "${first}" first)
+  set(CPACK_RPM_PACKAGE_SUMMARY "${first}${rest}")
   set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${KOLBEX_MAINTAINER}")
   set(CPACK_RPM_USER_FILELIST
     "%doc /usr/share/doc/kolbex/README.md" "%license /usr/share/licenses/kolbex/LICENSE")

@@ -1,7 +1,6 @@
 #include "run/texts.h"
 
-const char Banner[] =
-    "\r\nKolbex, ver. " KOLBEX_VERSION " - date and time stamps for scripts and logs";
+const char Banner[] = "\r\nKolbex, ver. " KOLBEX_VERSION " - " KOLBEX_TAGLINE;
 
 const char VersionLine[] = "kolbex " KOLBEX_VERSION;
 

@@ -17,6 +17,7 @@
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
 #   tests/check.sh --packages            the Debian packages the tests need
+#   tests/check.sh --install             install them all (as root, on Debian)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -44,6 +45,21 @@ if [ "${1:-}" = --packages ]; then
   exit 0
 fi
 
+install_packages() { # package...
+  local architecture
+  for architecture in $(printf '%s\n' "$@" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+    dpkg --add-architecture "$architecture"
+  done
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+}
+
+if [ "${1:-}" = --install ]; then
+  mapfile -t all < <(for need in "${needs[@]}"; do printf '%s\n' "${need%:*}"; done)
+  install_packages "${all[@]}"
+  exit
+fi
+
 present() { case $1 in /*) [ -e "$1" ] ;; *) command -v "$1" >/dev/null 2>&1 ;; esac; }
 missing_packages() {
   local need
@@ -58,12 +74,8 @@ setup() {
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
     echo "check: installing $(echo $missing)"
-    for architecture in $(sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' <<<"$missing" | sort -u); do
-      dpkg --add-architecture "$architecture"
-    done
-    apt-get update -q
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    install_packages $missing
   else
     echo "check: missing (Debian packages): $(echo $missing)"
     [ "$strict" = true ] && { echo "check: CI needs them all" >&2; exit 1; }
