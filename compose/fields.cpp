@@ -11,8 +11,8 @@ namespace {
 // the clock is read anew by each call, so the size may change once more.
 constexpr int FormatAttempts = 3;
 
-// The code page whose letters the fold ranges are, and which CharToOemBuffA
-// converts byte for byte.
+// The code page whose capitals and small letters the fold ranges pair (with
+// × and ÷ among them), and which CharToOemBuffA converts byte for byte.
 constexpr UINT WesternCodePage = 1252;
 
 // Makes a scratch block of the run hold `count` items; it is kept for the
@@ -109,8 +109,8 @@ int FormatField(RunState *state, FieldKind kind)
     return 0;
 }
 
-// Folds a picture to small letters. The fold ranges are the letters of
-// the Western code page; in any other, letters past ASCII lie elsewhere or
+// Folds a picture to small letters. The fold ranges pair the Western code
+// page's letters; in any other, letters past ASCII lie elsewhere or
 // take several bytes, so only ASCII letters fold and other text passes
 // unchanged. Only a picture with bytes past ASCII asks (asking may load the
 // locale).

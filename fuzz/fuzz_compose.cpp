@@ -91,7 +91,6 @@ void ModelField(std::string *out, const char **p, bool date, bool oem, const Mom
     *out += text;
 }
 
-// Returns false when the tail asks for help.
 // "DAY", a sign and one to six digits, no seventh: the days, and p past them.
 bool ModelDays(const char **p, int *days)
 {
@@ -112,6 +111,7 @@ bool ModelDays(const char **p, int *days)
     return true;
 }
 
+// Returns false when the tail asks for help.
 bool Model(const char *p, std::string *out)
 {
     bool literal = false;

@@ -39,7 +39,7 @@ TEST(Convert, DecodesUtf8ReplacingWhatIsNotUtf8)
                   needed);
         wide.pop_back();
         EXPECT_EQ(wide, c.wide) << c.text;
-        if (needed > 1) { // a capacity of 0 asks for the size
+        if (needed > 1) { // a capacity one short fails
             EXPECT_EQ(
                 MultiByteToWideChar(CP_UTF8, 0, c.text.data(), length, wide.data(), needed - 1), 0);
         }
@@ -85,7 +85,7 @@ TEST(Convert, EncodesToTheOemCodePageWithADefault)
                   needed);
         EXPECT_EQ(text, c.text) << c.codePage;
         EXPECT_EQ(used != FALSE, c.usedDefault) << c.codePage;
-        if (needed > 1) { // a capacity of 0 asks for the size
+        if (needed > 1) { // a capacity one short fails
             EXPECT_EQ(WideCharToMultiByte(c.codePage, 0, c.wide.data(), length, text.data(),
                                           needed - 1, "?", nullptr),
                       0);

@@ -5,8 +5,8 @@
 #ifndef KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 #define KOLBEX_PLATFORM_POSIX_LOCALE_DATA_H
 
-// The names, as character arrays rather than pointers, which would cost the
-// loader a relocation each at every start.
+// The names, as arrays of characters: a table of pointers would need a
+// relocation each where the program is position-independent.
 extern const char EnglishDays[7][10];
 extern const char EnglishAbbreviatedDays[7][4];
 extern const char EnglishMonths[12][10];
