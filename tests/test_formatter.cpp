@@ -197,15 +197,7 @@ TEST(Formatter, MatchesThePlatformReference)
             continue;
         }
         ASSERT_EQ(f.size(), 6u) << line;
-        unsigned year, month, day, hour, minute, second, ms, dow;
-        // NOLINTNEXTLINE(cert-err34-c): the platform printed these; the count checks the shape
-        ASSERT_EQ(std::sscanf(f[1].c_str(), "%u-%u-%u %u:%u:%u.%u/%u", &year, &month, &day, &hour,
-                              &minute, &second, &ms, &dow),
-                  8)
-            << line;
-        SYSTEMTIME t{static_cast<WORD>(year),   static_cast<WORD>(month), static_cast<WORD>(dow),
-                     static_cast<WORD>(day),    static_cast<WORD>(hour),  static_cast<WORD>(minute),
-                     static_cast<WORD>(second), static_cast<WORD>(ms)};
+        SYSTEMTIME t = ParseMoment(f[1]);
         int capacity = std::stoi(f[2]);
         std::string picture = Unescape(f[3]);
         const char *format = picture == "-" ? nullptr : picture.c_str();
