@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr size_t HeaderSize = 44;
-
 // ASCII alone, as glibc reads a rule, whatever the locale.
 bool IsDigit(char c)
 {
@@ -40,7 +38,7 @@ uint64_t Count(const unsigned char *header, size_t which)
 // bytes): where it ends, or 0 when it is not whole.
 size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSize)
 {
-    if (size - at < HeaderSize || memcmp(file + at, "TZif", 4) != 0)
+    if (size - at < 44 || memcmp(file + at, "TZif", 4) != 0)
         return 0;
     const unsigned char *header = file + at;
     uint64_t times = Count(header, 3);
@@ -48,7 +46,7 @@ size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSiz
     uint64_t chars = Count(header, 5);
     uint64_t length = times * (timeSize + 1) + types * 6 + chars +
                       Count(header, 2) * (timeSize + 4) + Count(header, 1) + Count(header, 0);
-    at += HeaderSize;
+    at += 44;
     if (types == 0 || chars == 0 || length > size - at)
         return 0;
     const unsigned char *index = file + at + times * timeSize;
@@ -86,34 +84,14 @@ bool ReadWithin(const char *rule, const char *end)
 // between < and >.
 bool SkipName(const char **p)
 {
-    const char *at = *p;
-    if (*at == '<') {
-        const char *start = ++at;
-        while (IsLetter(*at) || IsDigit(*at) || *at == '+' || *at == '-')
-            at++;
-        if (*at != '>' || at - start < 3)
-            return false;
-        *p = at + 1;
-        return true;
-    }
-    while (IsLetter(*at))
+    bool quoted = **p == '<';
+    const char *start = *p + quoted;
+    const char *at = start;
+    while (IsLetter(*at) || (quoted && (IsDigit(*at) || *at == '+' || *at == '-')))
         at++;
-    if (at - *p < 3)
+    if (at - start < 3 || (quoted && *at != '>'))
         return false;
-    *p = at;
-    return true;
-}
-
-bool Number(const char **p, long most, long *value)
-{
-    const char *at = *p;
-    long n = 0;
-    while (IsDigit(*at) && n <= most)
-        n = n * 10 + (*at++ - '0');
-    if (at == *p || n > most)
-        return false;
-    *value = n;
-    *p = at;
+    *p = at + quoted;
     return true;
 }
 
@@ -124,13 +102,18 @@ bool Clock(const char **p, long hours, long *seconds)
     long sign = *at == '-' ? -1 : 1;
     at += *at == '-' || *at == '+';
     const long most[3] = {hours, 59, 59};
-    long parts[3] = {0, 0, 0};
+    const long unit[3] = {3600, 60, 1};
+    *seconds = 0;
     for (int i = 0; i < 3 && (i == 0 || *at == ':'); i++) {
         at += i > 0;
-        if (!Number(&at, most[i], &parts[i]))
+        const char *start = at;
+        long n = 0;
+        while (IsDigit(*at) && n <= most[i])
+            n = n * 10 + (*at++ - '0');
+        if (at == start || n > most[i])
             return false;
+        *seconds += sign * n * unit[i];
     }
-    *seconds = sign * (parts[0] * 3600 + parts[1] * 60 + parts[2]);
     *p = at;
     return true;
 }
@@ -158,6 +141,7 @@ struct Change {
     long time;
 };
 
+// ,date[/time]
 bool SkipChange(const char **p, Change *change)
 {
     const char *at = *p;
@@ -168,15 +152,13 @@ bool SkipChange(const char **p, Change *change)
         at++;
     change->length = static_cast<size_t>(at - change->date);
     change->time = 7200;
-    if (change->length == 0)
-        return false;
     if (*at == '/') {
         at++;
         if (!Clock(&at, 167, &change->time))
             return false;
     }
     *p = at;
-    return true;
+    return change->length > 0;
 }
 
 // Appends to a text; `at` becomes null once it would overflow.
@@ -195,14 +177,15 @@ void Add(Text *text, const char *part, size_t length)
     text->at += length;
 }
 
+// [-]h:mm:ss
 void AddClock(Text *text, long seconds)
 {
-    unsigned long magnitude = static_cast<unsigned long>(seconds < 0 ? -seconds : seconds);
-    const unsigned long parts[3] = {magnitude / 3600, magnitude / 60 % 60, magnitude % 60};
+    unsigned magnitude = static_cast<unsigned>(seconds < 0 ? -seconds : seconds);
+    const unsigned parts[3] = {magnitude / 3600, magnitude / 60 % 60, magnitude % 60};
     Add(text, "-", seconds < 0 ? 1 : 0);
     for (int i = 0; i < 3; i++) {
         char digits[12];
-        int n = DecimalDigits(static_cast<unsigned>(parts[i]), i == 0 ? 1 : 2, digits);
+        int n = DecimalDigits(parts[i], i == 0 ? 1 : 2, digits);
         Add(text, ":", i == 0 ? 0 : 1);
         Add(text, digits, static_cast<size_t>(n));
     }
@@ -213,7 +196,7 @@ void AddClock(Text *text, long seconds)
 bool SoundZoneFile(const unsigned char *file, size_t size)
 {
     // musl reads a file of the first version as one of a later version.
-    if (size < HeaderSize || file[4] < '2')
+    if (size < 44 || file[4] < '2')
         return false;
     size_t second = Block(file, size, 0, 4);
     size_t end = second ? Block(file, size, second, 8) : 0;
@@ -229,8 +212,7 @@ bool DaylightRule(const char *tz, const char *footer, char *rule, size_t size)
     const char *end = tz;
     long standardOffset = 0;
     long daylightOffset = 0;
-    if (!SkipZone(&end, &standardOffset, &daylightOffset) ||
-        (*end != '\0' && strcmp(end, ",") != 0))
+    if (!SkipZone(&end, &standardOffset, &daylightOffset) || (*end && strcmp(end, ",") != 0))
         return false;
     Change changes[2] = {{"M3.2.0", 6, 7200}, {"M11.1.0", 7, 7200}};
     Change read[2];
@@ -275,11 +257,13 @@ char setting[sizeof "TZ=:./" + PATH_MAX];
 // The database's largest zone file takes 4 KB.
 unsigned char zoneFile[65536];
 
-// Where glibc looks for a zone file: a path, or a name in TZDIR or the
-// database. musl opens a path that begins with '/' or '.' as it is.
-bool ZonePath(const char *name, char *path, size_t size)
+// Reads the zone file glibc would read for `name` (a path, or a name in
+// TZDIR or the database) whole into zoneFile: its footer rule, ended by a
+// NUL there, where the file is sound; else null. `path` is left holding
+// the file's path as musl opens it (from '/' or '.').
+const char *ReadZoneFile(const char *name, char *path, size_t room)
 {
-    Text text = {path, path + size - 1};
+    Text text = {path, path + room};
     if (*name != '/') {
         const char *folder = getenv("TZDIR");
         folder = folder && *folder ? folder : "/usr/share/zoneinfo";
@@ -287,44 +271,25 @@ bool ZonePath(const char *name, char *path, size_t size)
         Add(&text, folder, strlen(folder));
         Add(&text, "/", 1);
     }
-    Add(&text, name, strlen(name));
-    if (text.at)
-        *text.at = '\0';
-    return text.at != nullptr;
-}
-
-// The file read whole into zoneFile, where it is a sound one: its size, or 0.
-size_t ReadZoneFile(const char *path)
-{
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    Add(&text, name, strlen(name) + 1);
+    int fd = text.at ? open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
     if (fd < 0)
-        return 0;
+        return nullptr;
     struct stat status {};
     size_t size = 0;
     if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
         status.st_size < static_cast<off_t>(sizeof zoneFile)) {
-        for (ssize_t n = 1; n > 0 && size < sizeof zoneFile; size += static_cast<size_t>(n))
-            n = read(fd, zoneFile + size, sizeof zoneFile - size);
+        ssize_t n = 0;
+        while ((n = read(fd, zoneFile + size, sizeof zoneFile - size)) > 0)
+            size += static_cast<size_t>(n);
     }
     close(fd);
-    return size > 0 && SoundZoneFile(zoneFile, size) ? size : 0;
-}
-
-// The rule that ends the posixrules zone, or null.
-const char *PosixRules(char (&footer)[128])
-{
-    char path[PATH_MAX];
-    size_t size = ZonePath("posixrules", path, sizeof path) ? ReadZoneFile(path) : 0;
-    if (size == 0)
+    if (!SoundZoneFile(zoneFile, size))
         return nullptr;
-    size_t start = size - 1;
-    while (zoneFile[start - 1] != '\n')
-        start--;
-    size_t length = size - 1 - start;
-    if (length >= sizeof footer)
-        return nullptr;
-    memcpy(footer, zoneFile + start, length);
-    footer[length] = '\0';
+    zoneFile[size - 1] = '\0';
+    const char *footer = reinterpret_cast<const char *>(zoneFile) + size - 1;
+    while (footer[-1] != '\n')
+        footer--;
     return footer;
 }
 
@@ -341,18 +306,18 @@ void ReadZone()
 {
     const char *tz = getenv("TZ");
     const char *name = tz ? tz + (*tz == ':') : "/etc/localtime";
+    size_t length = strlen(name);
     char *value = setting + 3;
-    char footer[128];
+    char rules[PATH_MAX];
     memcpy(setting, "TZ=:", 4);
-    if (*name && ZonePath(name, value + 1, sizeof setting - 4) && ReadZoneFile(value + 1)) {
-        // the file, checked, which the C library reads again
-    } else if (!tz || !IsRule(name) || !ReadWithin(name, name + strlen(name))) {
+    if (*name && ReadZoneFile(name, value + 1, sizeof setting - 4)) {
+        // the checked file, which the C library reads again
+    } else if (!tz || !IsRule(name) || !ReadWithin(name, name + length) ||
+               length >= sizeof setting - 3) {
         memcpy(value, "UTC0", sizeof "UTC0");
-    } else if (!DaylightRule(name, PosixRules(footer), value, sizeof setting - 3)) {
-        if (strlen(name) < sizeof setting - 3)
-            memcpy(value, name, strlen(name) + 1);
-        else
-            memcpy(value, "UTC0", sizeof "UTC0");
+    } else if (!DaylightRule(name, ReadZoneFile("posixrules", rules, sizeof rules), value,
+                             sizeof setting - 3)) {
+        memcpy(value, name, length + 1);
     }
     putenv(setting);
     tzset();
