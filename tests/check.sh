@@ -37,7 +37,7 @@ needs=(
   "musl-dev:arm64:/usr/lib/aarch64-linux-musl/libc.a" "gcc-aarch64-linux-gnu:aarch64-linux-gnu-gcc"
   "qemu-user:qemu-aarch64" "rpm:rpmbuild" "rpmlint:rpmlint"
   "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
-  "git:git" "util-linux:prlimit"
+  "git:git" "util-linux:prlimit" "python3:/usr/bin/python3"
 )
 
 if [ "${1:-}" = --packages ]; then

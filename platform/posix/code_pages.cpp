@@ -1,6 +1,6 @@
-// The pairs are Windows' own: its OEM code page with LC_ALL set to
-// each locale name, read under Wine and kept in the test data, which the
-// tests hold this table to.
+// The pairs are Windows' own: the OEM code page it gives for each locale,
+// asked with its own name for the locale, read under Wine and kept in the
+// test data, which the tests hold this table to.
 #include "platform/posix/code_pages.h"
 
 #include <string.h>
@@ -14,21 +14,26 @@ struct LanguageGroup {
 };
 
 const LanguageGroup languageGroups[] = {
-    {850, " af br cy da de dsb es eu ff fi fo fr ga gd gl hsb id is it kl lb ms nb nl nn nso oc "
-          "pt quz se sv tn wo xh zu "},
-    {852, " cs hr hu pl ro sk sl sq tk "},
+    {65001, " aa ak am anp as ast bem bhb bho bn bo brx byn ce chr csb cv doi dv dz eo fur gez gu"
+            " gv hi hne hy ia ik iu ka kab kk km kn kok ks kw lg ln lo mag mai mfe mg mhr mi mjw "
+            "ml mni mnw mr mt my nds ne nr om or os ps raj rif sa sat sc sgs shn si sid so ss st "
+            "syr ta tcy te the ti tig to ts unm ve wae wal yi "},
+    {850, " af agr an ayc br ca cy da de dsb en es eu ff fi fo fr fy ga gd gl hsb id is it kl "
+          "lb li lij miq ms nb nhn nl nn nso oc pt quz se shs sv tn wa wo xh zu "},
+    {852, " bs cs hr hu pl ro sk sl sq tk "},
     {866, " be bg ky mk mn ru sah tg tt uk "},
-    {720, " ar ckb fa ug ur "},
-    {775, " et lt lv "},
+    {720, " ar ckb fa pa sd ug ur "},
+    {857, " az ber crh ku tr uz "},
+    {950, " cmn hak lzh nan yue "},
+    {775, " et lt lv szl "},
     {737, " el "},
+    {855, " sr "},
     {862, " he "},
     {874, " th "},
     {932, " ja "},
     {936, " zh "},
     {949, " ko "},
     {1258, " vi "},
-    {65001, " am as bn bo chr dv dz gu hi hy ka kk km kn kok lo mi ml mni mr mt my ne om or pa "
-            "ps sa si st syr ta te ti ts ve "},
 };
 
 // Where a territory or a script decides otherwise.
@@ -38,35 +43,16 @@ struct LocaleException {
 };
 
 const LocaleException exceptions[] = {
-    {"ar_IN", 437},
-    {"ar_SD", 437},
-    {"ar_SS", 437},
-    {"be_BY@latin", 437},
-    {"bo_IN", 437},
-    {"ca_ES", 850},
-    {"de_BE", 437},
-    {"de_IT", 437},
-    {"el_CY", 437},
-    {"en_AU", 850},
-    {"en_CA", 850},
-    {"en_GB", 850},
-    {"en_HK", 850},
-    {"en_IE", 850},
-    {"en_NZ", 850},
-    {"eu_FR", 437},
-    {"fy_NL", 850},
-    {"ks_IN@devanagari", 65001},
-    {"nl_AW", 437},
-    {"om_KE", 437},
-    {"pa_PK", 437},
-    {"ru_UA", 437},
-    {"sd_IN@devanagari", 65001},
-    {"so_SO", 65001},
-    {"sq_MK", 437},
-    {"sr_RS@latin", 852},
-    {"tr_TR", 857},
-    {"uz_UZ@cyrillic", 866},
-    {"zh_HK", 950},
+    {"be_BY@latin", 65001},  {"ber_DZ", 65001},
+    {"de_IT", 65001},        {"en_DK", 65001},
+    {"en_IL", 65001},        {"en_IN", 437},
+    {"en_PH", 437},          {"en_SG", 437},
+    {"en_US", 437},          {"en_ZA", 437},
+    {"en_ZW", 437},          {"nan_TW@latin", 65001},
+    {"niu_NZ", 850},         {"pa_IN", 65001},
+    {"pap_AW", 850},         {"sd_IN@devanagari", 65001},
+    {"sr_RS@latin", 852},    {"tt_RU@iqtelif", 65001},
+    {"uz_UZ@cyrillic", 866}, {"zh_HK", 950},
     {"zh_TW", 950},
 };
 

@@ -1,8 +1,9 @@
 // Prints what the platform's own GetDateFormatA, GetTimeFormatA and
 // CharToOemBuffA give for a broad table of pictures and moments, one case a
 // line, and how it reads code page 720, as the reference that the POSIX
-// stand-ins are held to. With the argument "oem" it prints its OEM code
-// page alone, which the platform takes from the locale variables.
+// stand-ins are held to. With the argument "names" it answers for each
+// locale name on its standard input: the name, its OEM code page and its
+// scripts, or "-" twice where the platform does not know the name.
 //
 // Line formats (fields separated by tabs, bytes escaped as \xHH):
 //   D|T  moment  capacity  picture  result  text
@@ -128,14 +129,32 @@ void EmitCase(char kind, const SYSTEMTIME &t, int capacity, const char *picture)
     Emit("\n");
 }
 
+int Names()
+{
+    char line[128];
+    while (std::fgets(line, sizeof line, stdin)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        WCHAR name[LOCALE_NAME_MAX_LENGTH] = L"";
+        WCHAR codePage[16] = L"";
+        WCHAR scripts[64] = L"";
+        bool known = MultiByteToWideChar(CP_UTF8, 0, line, -1, name, LOCALE_NAME_MAX_LENGTH) &&
+                     IsValidLocaleName(name) &&
+                     GetLocaleInfoEx(name, LOCALE_IDEFAULTCODEPAGE, codePage, 16) &&
+                     GetLocaleInfoEx(name, LOCALE_SSCRIPTS, scripts, 64);
+        if (known)
+            std::printf("%s\t%ls\t%ls\n", line, codePage, scripts);
+        else
+            std::printf("%s\t-\t-\n", line);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "oem") == 0) {
-        std::printf("%u\n", GetOEMCP());
-        return 0;
-    }
+    if (argc == 2 && std::strcmp(argv[1], "names") == 0)
+        return Names();
     if (GetACP() != 1252 || GetOEMCP() != 437) {
         std::fprintf(stderr, "code pages are %u and %u, not 1252 and 437\n", GetACP(), GetOEMCP());
         return 2;
