@@ -1,4 +1,4 @@
-// MultiByteToWideChar from the locale's character set and
+// MultiByteToWideChar from the run's character set and
 // WideCharToMultiByte to a DOS code page: what /OEM needs where the ANSI
 // code page is not the Western one. Characters beyond ASCII go through the
 // C library's iconv one at a time, so that one the code page lacks becomes
@@ -6,7 +6,6 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <wchar.h>
 
 #ifndef KOLBEX_STATIC
 #include <iconv.h>
@@ -16,54 +15,6 @@
 #include "platform/posix/user_locale.h"
 
 namespace {
-
-constexpr uint32_t Replacement = 0xFFFD;
-
-// Decodes one UTF-8 character at text (length bytes left); returns its code
-// point, or Replacement for a byte that starts no valid character, and sets
-// *used to the bytes taken.
-uint32_t DecodeUtf8(const unsigned char *text, int length, int *used)
-{
-    static const uint32_t smallest[4] = {0, 0x80, 0x800, 0x10000};
-    unsigned char lead = text[0];
-    int extra = lead < 0x80   ? 0
-                : lead < 0xC2 ? -1
-                : lead < 0xE0 ? 1
-                : lead < 0xF0 ? 2
-                : lead < 0xF5 ? 3
-                              : -1;
-    *used = 1;
-    if (extra == 0)
-        return lead;
-    if (extra < 0 || extra >= length)
-        return Replacement;
-    uint32_t point = lead & (0x3F >> extra);
-    for (int i = 1; i <= extra; i++) {
-        if ((text[i] & 0xC0) != 0x80)
-            return Replacement;
-        point = point << 6 | (text[i] & 0x3Fu);
-    }
-    if (point < smallest[extra] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-        return Replacement;
-    *used = extra + 1;
-    return point;
-}
-
-// The same in the locale's own character set.
-uint32_t DecodeLocale(const char *text, int length, int *used, mbstate_t *state)
-{
-    wchar_t wide = 0;
-    size_t n = mbrtowc(&wide, text, static_cast<size_t>(length), state);
-    if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) {
-        *state = mbstate_t{};
-        *used = 1;
-        return Replacement;
-    }
-    *used = n == 0 ? 1 : static_cast<int>(n);
-    if (wide < 0 || wide > 0x10FFFF || (wide >= 0xD800 && wide <= 0xDFFF))
-        return Replacement;
-    return static_cast<uint32_t>(wide);
-}
 
 // Count every unit of the result but store only what fits.
 template <typename Unit> void Put(Unit *result, int capacity, int *count, Unit unit)
@@ -171,21 +122,18 @@ size_t Encode(UINT codePage, uint32_t point, char *out)
 
 } // namespace
 
-// From UTF-8 (CP_UTF8, or CP_ACP in a UTF-8 locale) or from the locale's
-// own character set (CP_ACP elsewhere, where it is not C's).
+// From UTF-8 (CP_UTF8), or from the run's character set (CP_ACP) where it
+// is not Windows-1252, which CharToOemBuffA converts.
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,
                                int capacity)
 {
-    bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
-    if ((!utf8 && (codePage != CP_ACP || GetACP() != 0)) || !text || length < 0 || capacity < 0 ||
-        (capacity > 0 && !wide))
+    if ((codePage != CP_UTF8 && (codePage != CP_ACP || GetACP() == 1252)) || !text || length < 0 ||
+        capacity < 0 || (capacity > 0 && !wide))
         return 0;
-    mbstate_t state{};
     int count = 0;
-    for (int at = 0, used = 0; at < length; at += used) {
-        uint32_t point = utf8 ? DecodeUtf8(reinterpret_cast<const unsigned char *>(text) + at,
-                                           length - at, &used)
-                              : DecodeLocale(text + at, length - at, &used, &state);
+    for (size_t at = 0, size = static_cast<size_t>(length); at < size;) {
+        uint32_t point = 0;
+        at += DecodeCharacter(codePage, text + at, size - at, &point);
         if (point >= 0x10000) {
             Put(wide, capacity, &count, static_cast<WCHAR>(0xD800 + ((point - 0x10000) >> 10)));
             Put(wide, capacity, &count, static_cast<WCHAR>(0xDC00 + (point & 0x3FF)));
@@ -211,11 +159,13 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int length, L
         if (point >= 0xD800 && point < 0xDC00 && at + 1 < length && wide[at + 1] >= 0xDC00 &&
             wide[at + 1] < 0xE000)
             point = 0x10000 + ((point - 0xD800) << 10) + (wide[++at] - 0xDC00u);
-        // ASCII is the same in every code page here.
-        char bytes[4] = {static_cast<char>(point)};
-        size_t n = point < 0x80      ? 1
-                   : codePage == 720 ? From720(point, bytes)
-                                     : Encode(codePage, point, bytes);
+        // ASCII is the same in every code page here, and a byte of a set
+        // that could not be loaded comes back as it was.
+        bool escaped = point >= 0xDC80 && point <= 0xDCFF;
+        char bytes[4] = {static_cast<char>(escaped ? point - 0xDC00 : point)};
+        size_t n = point < 0x80 || escaped ? 1
+                   : codePage == 720       ? From720(point, bytes)
+                                           : Encode(codePage, point, bytes);
         if (n == Failed)
             return 0;
         if (n == Lacking) {

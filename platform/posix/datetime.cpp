@@ -130,7 +130,10 @@ void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
         moment.tm_hour = t.wHour;
         char designator[NameCapacity];
         LocaleTimeName(Designator, moment, designator);
-        size_t length = run == 1 ? FirstCharacterLength(designator) : strlen(designator);
+        size_t length = strlen(designator);
+        uint32_t first = 0;
+        if (run == 1)
+            length = DecodeCharacter(CP_ACP, designator, length, &first);
         for (size_t i = 0; i < length; i++)
             Put(out, designator[i]);
         break;

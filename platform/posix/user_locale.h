@@ -1,9 +1,11 @@
 // The user's locale, which stands in for the system default locale on
-// POSIX; also answers GetACP.
+// POSIX: its names, its character set and the DOS code page paired with
+// it; also answers GetACP.
 #ifndef KOLBEX_PLATFORM_POSIX_USER_LOCALE_H
 #define KOLBEX_PLATFORM_POSIX_USER_LOCALE_H
 
 #include <stddef.h>
+#include <stdint.h>
 #include <time.h>
 
 #include "platform/platform.h"
@@ -25,12 +27,15 @@ enum TimeName {
 };
 
 // Writes a name of the user's LC_TIME locale for the moment to `name`, as
-// bytes of its character set; empty where the locale has none. English in
-// C, POSIX, a locale that is not installed, and in the static program.
+// bytes of the run's character set; empty where the locale has none.
+// English in C, POSIX, a locale that is not installed, and in the static
+// program.
 void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]);
 
-// The bytes of the first character of a text in the locale's character set.
-size_t FirstCharacterLength(const char *text);
+// The first character of `length` bytes of text in CP_UTF8, or in CP_ACP,
+// the run's character set: its code point in *point, or U+FFFD where the
+// bytes begin no character; returns the bytes it takes, 0 for no text.
+size_t DecodeCharacter(UINT codePage, const char *text, size_t length, uint32_t *point);
 
 // The DOS code page Windows pairs with the LC_TIME locale.
 UINT OemCodePage();
