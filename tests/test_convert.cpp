@@ -24,9 +24,13 @@ TEST(Convert, DecodesUtf8ReplacingWhatIsNotUtf8)
     const DecodeCase cases[] = {
         {"a\xC3\xA9\xE2\x82\xAC", {0x61, 0xE9, 0x20AC}},
         {"\xF0\x9F\x98\x80", {0xD83D, 0xDE00}},     // past the first plane: a surrogate pair
-        {"\xC3", {0xFFFD}},                         // cut short
-        {"\xC0\x80", {0xFFFD, 0xFFFD}},             // overlong
-        {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}}, // a surrogate written out
+        {"\xDF\xBF\xE0\xA0\x80", {0x07FF, 0x0800}}, // the ends of two and three bytes
+        {"\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},     // the last character
+        {"\xE0\x9F\xBF", {0xFFFD, 0xFFFD, 0xFFFD}}, // overlong, three bytes
+        {"\xF0\x8F\xBF\xBF", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},
+        {"\xC3", {0xFFFD}},                                     // cut short
+        {"\xC0\x80", {0xFFFD, 0xFFFD}},                         // overlong
+        {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},             // a surrogate written out
         {"\xF4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}}, // past U+10FFFF
         {"\x80x", {0xFFFD, 0x78}},
     };

@@ -41,17 +41,6 @@ SYSTEMTIME FromTm(const tm &t, long nanoseconds)
     return s;
 }
 
-bool IsLeapYear(unsigned year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-unsigned DaysInMonth(unsigned year, unsigned month)
-{
-    static const unsigned char days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
 // Days since 1970-01-01 of a civil date, and back (H. Hinnant's
 // algorithms, on 400-year eras that begin on 1 March).
 int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day)
@@ -118,10 +107,11 @@ void WINAPI GetSystemTime(SYSTEMTIME *time)
 // day of the week is not looked at.
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime)
 {
+    static const unsigned char longest[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const SYSTEMTIME &t = *time;
     if (t.wYear < 1601 || t.wYear > 30828 || t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 ||
-        t.wDay > (t.wMonth == 2 ? 29 : DaysInMonth(t.wYear, t.wMonth)) || t.wHour > 23 ||
-        t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
+        t.wDay > longest[t.wMonth - 1] || t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 ||
+        t.wMilliseconds > 999)
         return FALSE;
     uint64_t days = static_cast<uint64_t>(DaysFromCivil(t.wYear, t.wMonth, t.wDay) + EpochDays);
     uint64_t ticks = days * TicksPerDay +
