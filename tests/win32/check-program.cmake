@@ -1,5 +1,6 @@
 # The program must run on a bare Windows installation and stay small:
-# FORMAT is objdump's name for the expected PE flavour, LIMIT its most bytes.
+# FORMAT is objdump's name for the expected PE flavour, LIMIT its most bytes,
+# CORE the library of its code.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot read ${PROGRAM}")
@@ -18,6 +19,14 @@ foreach(dll IN LISTS dlls)
     message(FATAL_ERROR "imports from ${dll}")
   endif()
 endforeach()
+# 64-bit division would call helpers of the compiler's own library on x86.
+execute_process(COMMAND ${NM} -u ${CORE} OUTPUT_VARIABLE undefined RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot read ${CORE}")
+endif()
+if(undefined MATCHES "__u?(div|mod)di3")
+  message(FATAL_ERROR "the program divides 64-bit numbers (${CMAKE_MATCH_0})")
+endif()
 file(SIZE ${PROGRAM} size)
 if(size GREATER LIMIT)
   message(FATAL_ERROR "${PROGRAM} is ${size} bytes, more than ${LIMIT}")
