@@ -142,7 +142,8 @@ uint32_t DecodeUtf8(const unsigned char *text, size_t length, size_t *used)
 // LC_CTYPE's, or LC_TIME's where LC_CTYPE is C's, as date reads them. A
 // locale that cannot be loaded (not installed, or no memory for it) gives
 // English names, and the set its name says: C's for C and POSIX, UTF-8
-// where it says so; any other is not read at all.
+// where it says so; any other is not read at all. What was loaded of it
+// goes with the process.
 void Load()
 {
     if (loaded)
@@ -154,30 +155,25 @@ void Load()
         setName = timeName;
     locale_t names = newlocale(LC_TIME_MASK, timeName, nullptr);
     locale_t user = names ? newlocale(LC_CTYPE_MASK, setName, names) : nullptr;
-    if (names && !user)
-        freelocale(names);
-    const char *set = user ? nl_langinfo_l(CODESET, user) : "";
-    // musl reads every set as UTF-8: one named otherwise it cannot read.
-    bool utf8 = strcmp(set, "UTF-8") == 0 && (NamesUtf8(setName) || !strchr(setName, '.'));
-    CharacterSet kind = IsC(setName) ? Western : utf8 ? Utf8 : OtherSet;
-    if (user && (kind != OtherSet || OpenDecoder(set))) {
+    if (user) {
         uselocale(user);
-        characterSet = kind;
-        oemCodePage = OemCodePageOf(timeName);
-        return;
+        const char *set = nl_langinfo(CODESET);
+        // musl reads every set as UTF-8: one named otherwise it cannot read.
+        bool utf8 = strcmp(set, "UTF-8") == 0 && (NamesUtf8(setName) || !strchr(setName, '.'));
+        CharacterSet kind = IsC(setName) ? Western : utf8 ? Utf8 : OtherSet;
+        if (kind != OtherSet || OpenDecoder(set)) {
+            characterSet = kind;
+            oemCodePage = OemCodePageOf(timeName);
+            return;
+        }
+        uselocale(LC_GLOBAL_LOCALE);
     }
-    if (user)
-        freelocale(user);
     characterSet = IsC(setName) ? Western : NamesUtf8(setName) ? Utf8 : Opaque;
 }
 
 } // namespace
 
-#ifdef KOLBEX_STATIC
-
-// The static program's names are fixed: its C library has no names beyond
-// C's, and its strftime would bring in the whole printf family.
-void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
+void EnglishTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 {
     const char *text = "";
     switch (kind) {
