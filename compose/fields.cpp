@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include "compose/fold.h"
+#include "compose/moment.h"
+#include "compose/stamps.h"
 
 namespace {
 
@@ -14,6 +16,8 @@ constexpr int FormatAttempts = 3;
 // The code page whose capitals and small letters the fold ranges pair (with
 // × and ÷ among them), and which CharToOemBuffA converts byte for byte.
 constexpr UINT WesternCodePage = 1252;
+
+constexpr LCID EnglishUnitedStates = 0x0409;
 
 // Makes a scratch block of the run hold `count` items; it is kept for the
 // next field.
@@ -40,50 +44,15 @@ void Substitute(char *picture, char from, char to)
         *p = to;
 }
 
-// 100-nanosecond intervals in a day, the unit of a FILETIME.
-constexpr uint64_t TicksPerDay = 864000000000;
-
-// The moment a field shows where an option asks for another than the local
-// time that the service reads itself: the clock in universal time after
-// "/UTC", moved by whole days after "/DAY". The days are added to the
-// date and time as the clock gave them, so daylight saving time never
-// moves the time of day. A day the platform cannot count (before 1601)
-// keeps its time of day but no date: a date field then writes nothing.
-const SYSTEMTIME *FieldMoment(const RunState *state, SYSTEMTIME *moment)
+// After "/ENG" the fields are English (United States)'s. The services take
+// no flags with a picture, LOCALE_NOUSEROVERRIDE among them.
+int CallService(const RunState *state, FieldKind kind, const SYSTEMTIME *moment,
+                const char *picture, char *destination, int capacity)
 {
-    if (!state->utcMode && state->dayOffset == 0)
-        return nullptr;
-    if (state->utcMode)
-        GetSystemTime(moment);
-    else
-        GetLocalTime(moment);
-    if (state->dayOffset == 0)
-        return moment;
-    FILETIME file{};
-    bool dated = SystemTimeToFileTime(moment, &file);
-    if (dated) {
-        uint64_t ticks = static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
-        // A day before 1601 wraps past the sign bit, which no FILETIME
-        // that converts has set.
-        ticks += static_cast<uint64_t>(static_cast<int64_t>(state->dayOffset)) * TicksPerDay;
-        file.dwLowDateTime = static_cast<DWORD>(ticks);
-        file.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-        SYSTEMTIME moved{};
-        dated = FileTimeToSystemTime(&file, &moved);
-        if (dated)
-            *moment = moved;
-    }
-    if (!dated)
-        moment->wYear = moment->wMonth = moment->wDay = 0;
-    return moment;
-}
-
-int CallService(FieldKind kind, const SYSTEMTIME *moment, const char *picture, char *destination,
-                int capacity)
-{
+    LCID locale = state->englishMode ? EnglishUnitedStates : LOCALE_SYSTEM_DEFAULT;
     if (kind == Time)
-        return GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, destination, capacity);
-    return GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, destination, capacity);
+        return GetTimeFormatA(locale, 0, moment, picture, destination, capacity);
+    return GetDateFormatA(locale, 0, moment, picture, destination, capacity);
 }
 
 // Formats into the line at writePos and returns the count with the NUL, or
@@ -97,10 +66,10 @@ int FormatField(RunState *state, FieldKind kind)
     for (int attempt = 0; attempt < FormatAttempts; attempt++) {
         if (!ReserveLine(state, static_cast<size_t>(capacity)))
             return 0;
-        int count = CallService(kind, moment, state->picture, state->writePos, capacity);
+        int count = CallService(state, kind, moment, state->picture, state->writePos, capacity);
         if (count > 0 && count <= capacity)
             return count;
-        int needed = CallService(kind, moment, state->picture, nullptr, 0);
+        int needed = CallService(state, kind, moment, state->picture, nullptr, 0);
         if (needed <= 0)
             return 0;
         if (needed > capacity)
@@ -158,11 +127,12 @@ bool ConvertToOem(RunState *state, DWORD *length)
 
 void FieldRule(RunState *state)
 {
+    static const char *const prefixes[] = {"DATE:", "TIME:", "ZONE:", "WEEK:"};
+    static const FieldKind kinds[] = {Date, Time, Zone, Week};
     state->fieldKind = NoField;
-    if (strcmp(state->prefix, "DATE:") == 0)
-        state->fieldKind = Date;
-    else if (strcmp(state->prefix, "TIME:") == 0)
-        state->fieldKind = Time;
+    for (int i = 0; i < 4 && state->fieldKind == NoField; i++)
+        if (strcmp(state->prefix, prefixes[i]) == 0)
+            state->fieldKind = kinds[i];
 
     if (state->fieldKind == NoField) {
         state->pending = '[';
@@ -176,6 +146,10 @@ void FieldRule(RunState *state)
 
 void ExpandField(RunState *state, FieldKind kind)
 {
+    if (kind == Zone || kind == Week) {
+        ExpandStamp(state, kind);
+        return;
+    }
     const char *start = state->cursor;
     while (*state->cursor && *state->cursor != ']')
         state->cursor++;

@@ -13,6 +13,11 @@ bool IsDigit(char byte)
     return isdigit(static_cast<unsigned char>(byte)) != 0;
 }
 
+bool IsAsciiAlnum(char byte)
+{
+    return IsDigit(byte) || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+}
+
 // Sets state->prefix to FoldUpper of the next `count` bytes at the cursor,
 // fewer where the tail ends sooner. The cursor does not move.
 void TakePrefix(RunState *state, int count)
@@ -80,9 +85,10 @@ bool DayOffset(RunState *state)
 }
 
 // "/OEM" switches OEM mode on, "/UTC" universal time, "/DAY+n" and "/DAY-n"
-// a day offset, each for the fields after it; "/?" ends the scan with a
-// help request; any other slash is written like the other marks that
-// introduce nothing.
+// a day offset, "/ENG" English names, each for the fields after it; "/?"
+// ends the scan with a help request; any other slash is written like the
+// other marks that introduce nothing. "/ENG" is one only where no letter or
+// digit follows, so that a path such as /srv/engine stays as it is.
 void Option(RunState *state)
 {
     TakePrefix(state, 3);
@@ -91,6 +97,9 @@ void Option(RunState *state)
         state->cursor += 3;
     } else if (strcmp(state->prefix, "UTC") == 0) {
         state->utcMode = 1;
+        state->cursor += 3;
+    } else if (strcmp(state->prefix, "ENG") == 0 && !IsAsciiAlnum(state->cursor[3])) {
+        state->englishMode = 1;
         state->cursor += 3;
     } else if (strcmp(state->prefix, "DAY") == 0 && DayOffset(state)) {
         // the offset is taken

@@ -16,7 +16,7 @@ constexpr int32_t MaxPadTarget = 1048576;
 // The most digits of a day offset ("/DAY-999999").
 constexpr int MaxDayDigits = 6;
 
-enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2 };
+enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2, Zone = 3, Week = 4 };
 
 struct RunState {
     const char *cursor; // next byte of the tail not yet taken
@@ -42,6 +42,7 @@ struct RunState {
     int32_t outOfMemory; // 1 when the line could not grow: nothing is written
     int32_t utcMode;     // 1 once "/UTC" has been read: later fields show UTC
     int32_t dayOffset;   // the days of the last "/DAY+n" or "/DAY-n", 0 for none
+    int32_t englishMode; // 1 once "/ENG" has been read: later names are English
 };
 
 // Creates the line at its initial capacity, not cleared: nothing past

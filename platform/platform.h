@@ -50,6 +50,9 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
+// A time zone's rules; only the zone in force (null) is offered here.
+struct TIME_ZONE_INFORMATION;
+
 // A count of 100-nanosecond intervals since 1 January 1601 (UTC).
 struct FILETIME {
     DWORD dwLowDateTime;
@@ -90,6 +93,8 @@ void WINAPI GetSystemTime(SYSTEMTIME *time);
 void WINAPI GetLocalTime(SYSTEMTIME *time);
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time);
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
+                                            const SYSTEMTIME *universal, SYSTEMTIME *local);
 
 int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,
                           LPSTR dateStr, int capacity);

@@ -1,6 +1,7 @@
-// The clock: GetSystemTime and GetLocalTime, and the conversions between a
-// SYSTEMTIME and a FILETIME with which days are added, on the proleptic
-// Gregorian calendar that Windows counts from 1601.
+// The clock: GetSystemTime and GetLocalTime, universal time to local time
+// in the zone, and the conversions between a SYSTEMTIME and a FILETIME
+// with which days are added, on the proleptic Gregorian calendar that
+// Windows counts from 1601.
 #include <time.h>
 
 #include "platform/posix/posix.h"
@@ -66,6 +67,14 @@ void CivilFromDays(int64_t days, int64_t *year, unsigned *month, unsigned *day)
     *year = static_cast<int64_t>(yearOfEra) + era * 400 + (*month <= 2);
 }
 
+void ReadZoneOnce()
+{
+    static bool zoneRead;
+    if (!zoneRead)
+        ReadZone();
+    zoneRead = true;
+}
+
 } // namespace
 
 void PosixFixClock(const time_t *instant)
@@ -77,13 +86,9 @@ void PosixFixClock(const time_t *instant)
 // a scan of the environment, and fields read the clock each.
 void WINAPI GetLocalTime(SYSTEMTIME *time)
 {
-    static bool zoneRead;
     static time_t second = -1;
     static tm local;
-    if (!zoneRead) {
-        ReadZone();
-        zoneRead = true;
-    }
+    ReadZoneOnce();
     timespec now{};
     Reading(&now);
     if (now.tv_sec != second || fixedInstant) {
@@ -119,6 +124,23 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime)
                      t.wMilliseconds * uint64_t{10000};
     fileTime->dwLowDateTime = static_cast<DWORD>(ticks);
     fileTime->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return TRUE;
+}
+
+// In the C library's zone, which knows the zone's history.
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
+                                            const SYSTEMTIME *universal, SYSTEMTIME *local)
+{
+    FILETIME file{};
+    if (zone || !SystemTimeToFileTime(universal, &file))
+        return FALSE;
+    ReadZoneOnce();
+    uint64_t ticks = static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
+    time_t seconds = static_cast<time_t>(ticks / TicksPerSecond) - EpochDays * 86400;
+    tm t{};
+    if (!localtime_r(&seconds, &t))
+        return FALSE;
+    *local = FromTm(t, universal->wMilliseconds * 1000000L);
     return TRUE;
 }
 

@@ -14,11 +14,23 @@ namespace {
 enum Kind { DatePicture, TimePicture };
 
 // Counts every byte of the result but stores only what fits the capacity.
+// English: the names of English (United States) rather than the user's.
 struct Output {
     char *destination;
     int capacity;
     int length;
+    bool english;
 };
+
+constexpr LCID EnglishUnitedStates = 0x0409;
+
+void Name(const Output *out, TimeName kind, const tm &moment, char (&name)[NameCapacity])
+{
+    if (out->english)
+        EnglishTimeName(kind, moment, name);
+    else
+        LocaleTimeName(kind, moment, name);
+}
 
 void Put(Output *out, char byte)
 {
@@ -72,7 +84,7 @@ void PutName(Output *out, TimeName kind, const SYSTEMTIME &t)
     moment.tm_year = t.wYear - 1900;
     moment.tm_hour = t.wHour;
     char name[NameCapacity];
-    LocaleTimeName(kind, moment, name);
+    Name(out, kind, moment, name);
     PutText(out, name);
 }
 
@@ -129,11 +141,12 @@ void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
         tm moment{};
         moment.tm_hour = t.wHour;
         char designator[NameCapacity];
-        LocaleTimeName(Designator, moment, designator);
+        Name(out, Designator, moment, designator);
         size_t length = strlen(designator);
         uint32_t first = 0;
         if (run == 1)
-            length = DecodeCharacter(CP_ACP, designator, length, &first);
+            length =
+                out->english ? length > 0 : DecodeCharacter(CP_ACP, designator, length, &first);
         for (size_t i = 0; i < length; i++)
             Put(out, designator[i]);
         break;
@@ -211,8 +224,8 @@ void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
     }
 }
 
-int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture, LPSTR result,
-               int capacity)
+int FormatCall(Kind kind, LCID locale, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
+               LPSTR result, int capacity)
 {
     if (flags != 0 || capacity < 0 || (capacity > 0 && !result)) {
         errno = EINVAL;
@@ -230,7 +243,7 @@ int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
     if (!picture)
         picture = kind == DatePicture ? DefaultDatePicture : DefaultTimePicture;
 
-    Output out{result, capacity, 0};
+    Output out{result, capacity, 0, locale == EnglishUnitedStates};
     Format(&out, kind, picture, t);
     Put(&out, '\0');
     if (capacity > 0 && out.length > capacity) {
@@ -242,15 +255,16 @@ int FormatCall(Kind kind, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
 
 } // namespace
 
-// The locale is always the stand-in's one; flags are not supported.
-int WINAPI GetDateFormatA(LCID, DWORD flags, const SYSTEMTIME *date, LPCSTR format, LPSTR dateStr,
-                          int capacity)
+// English (United States), or any other locale as the stand-in's one (the
+// user's); flags are not supported.
+int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,
+                          LPSTR dateStr, int capacity)
 {
-    return FormatCall(DatePicture, flags, date, format, dateStr, capacity);
+    return FormatCall(DatePicture, locale, flags, date, format, dateStr, capacity);
 }
 
-int WINAPI GetTimeFormatA(LCID, DWORD flags, const SYSTEMTIME *time, LPCSTR format, LPSTR timeStr,
-                          int capacity)
+int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCSTR format,
+                          LPSTR timeStr, int capacity)
 {
-    return FormatCall(TimePicture, flags, time, format, timeStr, capacity);
+    return FormatCall(TimePicture, locale, flags, time, format, timeStr, capacity);
 }

@@ -195,7 +195,16 @@ void EnglishTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]
         text = EnglishDesignators[moment.tm_hour < 12 ? 0 : 1];
         break;
     }
-    strcpy(name, text);
+    memcpy(name, text, strlen(text) + 1);
+}
+
+#ifdef KOLBEX_STATIC
+
+// The static program's names are fixed: its C library has no names beyond
+// C's, and its strftime would bring in the whole printf family.
+void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
+{
+    EnglishTimeName(kind, moment, name);
 }
 
 #else

@@ -32,6 +32,10 @@ enum TimeName {
 // program.
 void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]);
 
+// The same name in English (United States), the C locale's, for which no
+// locale is loaded.
+void EnglishTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]);
+
 // The first character of `length` bytes of text in CP_UTF8, or in CP_ACP,
 // the run's character set: its code point in *point, or U+FFFD where the
 // bytes begin no character; returns the bytes it takes, 0 for no text.
