@@ -55,6 +55,10 @@ arguments() { # kind count
   /OEM) printf 'x%s\n' "$(repeat '/OEM[date:dddd]' "$count")" ;;
   /UTC) printf 'x%s\n' "$(repeat '/UTC[time:HH]' "$count")" ;;
   /DAY) printf 'x%s\n' "$(repeat '/DAY-1[date:d]' "$count")" ;;
+  "zone elements") printf '[zone:%s]\n' "$(repeat 'hh:mm ' "$count")" ;;
+  "week elements") printf "[week:%s]\n" "$(repeat "yyyy-'W'ww-d " "$count")" ;;
+  "zone fields") printf 'x%s\n' "$(repeat '/DAY-1[zone:hh]' "$count")" ;;
+  /ENG) printf 'x%s\n' "$(repeat '/ENG[date:ddd]' "$count")" ;;
   "literal quotes") printf 'x%s\n' "$(repeat '"a"' "$count")" ;;
   "''") printf 'x%s\n' "$(repeat "''" "$count")" ;;
   "[[") printf 'x%s\n' "$(repeat '[[' "$count")" ;;
@@ -81,7 +85,8 @@ cost() { # program locale kind count
 }
 
 kinds=("month names" "day names" designators "quoted text" digits fields "position marks"
-  /OEM /UTC /DAY "literal quotes" "''" "[[" "plain text" arguments environment)
+  /OEM /UTC /DAY "zone elements" "week elements" "zone fields" /ENG "literal quotes" "''" "[["
+  "plain text" arguments environment)
 
 failures=0
 echo "growth of instructions for 8x the elements, N=$n (linear: 8; at most $limit):"

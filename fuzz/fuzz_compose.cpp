@@ -1,7 +1,9 @@
 // Arbitrary tails through the whole composition at a fixed moment, checked
 // against a plain model of the rules written apart from the scanner.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -91,6 +93,75 @@ void ModelField(std::string *out, const char **p, bool date, bool oem, const Mom
     *out += text;
 }
 
+std::string Digits(unsigned long value, std::size_t least)
+{
+    std::string text = std::to_string(value);
+    return std::string(least > text.size() ? least - text.size() : 0, '0') + text;
+}
+
+// A zone or week field, by the C library: the week date from strftime, the
+// offset that of the target's zone (five and a half hours east, always).
+void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
+{
+    SYSTEMTIME moment{};
+    const SYSTEMTIME *at = ModelMoment(m, &moment);
+    if (!at)
+        GetLocalTime(&moment);
+    const char *start = *p;
+    while (**p && **p != ']')
+        (*p)++;
+    const char *end = *p;
+    if (**p == ']')
+        (*p)++;
+    if (moment.wYear == 0)
+        return;
+    tm day{};
+    day.tm_year = moment.wYear - 1900;
+    day.tm_mon = moment.wMonth - 1;
+    day.tm_mday = moment.wDay;
+    timegm(&day);
+    char week[32];
+    (void)std::strftime(week, sizeof week, "%G %V %u", &day);
+    char *field = week;
+    unsigned long year = std::strtoul(field, &field, 10);
+    unsigned long number = std::strtoul(field, &field, 10);
+    unsigned long weekday = std::strtoul(field, &field, 10);
+    unsigned long minutes = m.utc ? 0 : 330;
+    bool sign = false;
+    for (const char *q = start; q < end;) {
+        char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*q)));
+        if (*q == '\'') {
+            for (q++; q < end; q++) {
+                if (*q == '\'' && (q + 1 == end || q[1] != '\''))
+                    break;
+                q += *q == '\'';
+                *out += *q;
+            }
+            q += q < end;
+            continue;
+        }
+        if (!std::strchr(zone ? "hm" : "wyd", c)) {
+            *out += *q++;
+            continue;
+        }
+        int run = 0;
+        for (; q < end && std::tolower(static_cast<unsigned char>(*q)) == c; q++)
+            run++;
+        if (c == 'h') {
+            *out += (sign ? "" : "+") + Digits(minutes / 60, run > 1 ? 2 : 1);
+            sign = true;
+        } else if (c == 'm') {
+            *out += Digits(minutes % 60, 2);
+        } else if (c == 'w') {
+            *out += Digits(number, run > 1 ? 2 : 1);
+        } else if (c == 'y') {
+            *out += run > 2 ? Digits(year, 1) : Digits(year % 100, 2);
+        } else {
+            *out += Digits(weekday, 1);
+        }
+    }
+}
+
 // "DAY", a sign and one to six digits, no seventh: the days, and p past them.
 bool ModelDays(const char **p, int *days)
 {
@@ -145,6 +216,10 @@ bool Model(const char *p, std::string *out)
                 bool date = Upper(static_cast<unsigned char>(*p)) == 'D';
                 p += 5;
                 ModelField(out, &p, date, oem, moment);
+            } else if (StartsFolded(p, "ZONE:") || StartsFolded(p, "WEEK:")) {
+                bool zone = Upper(static_cast<unsigned char>(*p)) == 'Z';
+                p += 5;
+                ModelStamp(out, &p, zone, moment);
             } else {
                 *out += '[';
                 if (*p == '[')
@@ -157,6 +232,8 @@ bool Model(const char *p, std::string *out)
             } else if (StartsFolded(p, "UTC")) {
                 moment.utc = true;
                 p += 3;
+            } else if (StartsFolded(p, "ENG") && !std::isalnum(static_cast<unsigned char>(p[3]))) {
+                p += 3; // English names, which the C locale has already
             } else if (ModelDays(&p, &moment.days)) {
                 // the days are taken
             } else if (*p == '?') {

@@ -80,6 +80,24 @@ else
   fail "no examples of /DAY and /UTC for POSIX shells in README.md"
 fi
 
+# The stamps other programs read, as the README writes them (TZ is UTC).
+rfc=$(grep -F "kolbex '[date:yyyy-mm-dd]T[time:HH:mm:ss][zone:hh:mm]'" "$top/README.md" | sed 's/ *#.*//')
+access=$(grep -F '} >> access.log' "$top/README.md")
+weekly=$(grep -F 'cp data.db "backup-$(kolbex' "$top/README.md" | sed 's/ *#.*//')
+check
+if [ -n "$rfc" ] && [ -n "$access" ] && [ -n "$weekly" ]; then
+  [[ $(eval "$rfc") =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\+00:00$ ]] ||
+    fail "the RFC 3339 example wrote [$(eval "$rfc")]"
+  check
+  (cd "$work" && eval "$access" && touch data.db && eval "$weekly")
+  grep -qxE '[0-9]{2}/[A-Z][a-z]{2}/[0-9]{4}:[0-9]{2}:[0-9]{2}:[0-9]{2} \+0000 GET /' "$work/access.log" ||
+    fail "the access log line: $(cat "$work/access.log")"
+  check
+  ls "$work"/backup-*.db | grep -qE '/backup-[0-9]{4}-W[0-9]{2}\.db$' || fail "the weekly backup: $(ls "$work")"
+else
+  fail "no examples of the stamps for POSIX shells in README.md"
+fi
+
 # The manual page's example values, at the moment it names.
 if [ -n "$faketime" ] && [ -r "$faketime" ]; then
   check

@@ -194,6 +194,14 @@ LC_ALL=POSIX|Tuesday
 LC_ALL=C.UTF-8|Tuesday
 TABLE
 
+# /ENG: English names in any locale, after a field that loaded it too.
+at="2026-12-08 14:05:09"
+for locale in de_DE.UTF-8 ja_JP.UTF-8; do
+  got=$(LC_ALL=$locale frozen "$program" '[date:dddd] /ENG[date:ddd dd mmm] [time:tt t]')
+  want="$(LC_ALL=$locale frozen date +%A) $(LC_ALL=C frozen "$program" '[date:ddd dd mmm] [time:tt t]')"
+  expect "$locale: /ENG" "$got" "$want"
+done
+
 # A locale that is not installed but says UTF-8 keeps UTF-8 text whole.
 for locale in xx_YY.UTF-8 xx_YY.utf8 xx_YY.Utf-8@euro; do
   expect "$locale: UTF-8 text kept" "$(LC_ALL=$locale "$program" "[date:'Café À']")" "café À"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# /UTC and /DAY at fixed moments in several zones, against date(1) at the
-# same moments: both run under the same faked clock and TZ.
+# /UTC, /DAY, the UTC offset and the ISO week date at fixed moments in
+# several zones, against date(1) at the same moments: both run under the
+# same faked clock and TZ.
 #
 #   check-moments.sh FAKETIME_LIBRARY PROGRAM...
 #
@@ -71,7 +72,40 @@ done <<'TABLE'
 2026-12-08 12:00:30|UTC|/DAY+999999[date:yyyy-mm-dd]|$(days 999999 +%F)
 2026-12-08 12:00:30|UTC|/DAY-155569[date:yyyy-mm-dd]|1601-01-01
 2026-12-08 12:00:30|UTC|/DAY-155570[date:yyyy-mm-dd]x|x
+2026-12-08 14:05:30|Europe/Berlin|[date:yyyy-mm-dd]T[time:HH:mm:ss][zone:hh:mm]|$(here +%Y-%m-%dT%H:%M:%S%:z)
+2026-07-08 14:05:30|Europe/Berlin|[date:yyyy-mm-dd]T[time:HH:mm:ss][zone:hh:mm]|$(here +%Y-%m-%dT%H:%M:%S%:z)
+2026-07-04 09:00:30|America/New_York|[date:yyyy-mm-dd]T[time:HH:mm:ss][zone:hh:mm] [zone:hhmm]|$(here +%Y-%m-%dT%H:%M:%S%:z) $(here +%z)
+2026-01-04 09:00:30|America/New_York|[zone:hh:mm] [zone:h]|$(here +%:z) -5
+2026-06-01 12:00:30|Asia/Kolkata|[date:yyyy-mm-dd]T[time:HH:mm:ss][zone:hh:mm]|$(here +%Y-%m-%dT%H:%M:%S%:z)
+2026-06-01 12:00:30|Asia/Kathmandu|[zone:hh:mm] [zone:h]|$(here +%:z) +5
+2026-03-29 12:00:30|Europe/Berlin|/DAY-1[zone:hh:mm] /DAY+0[zone:hh:mm]|$(days -1 +%:z) $(here +%:z)
+2026-10-25 12:00:30|Europe/Berlin|/DAY-1[zone:hh:mm] /DAY+0[zone:hh:mm]|$(days -1 +%:z) $(here +%:z)
+2026-03-30 02:30:30|Europe/Berlin|/DAY-1[date:dd] [time:HH:mm][zone:hh:mm]|29 02:30+01:00
+2026-10-26 02:30:30|Europe/Berlin|/DAY-1[date:dd] [time:HH:mm][zone:hh:mm]|25 02:30+02:00
+2026-12-08 14:05:30|Europe/Berlin|/UTC[zone:hh:mm] /DAY-1[zone:hh:mm]|+00:00 +00:00
+2020-12-31 12:00:30|UTC|[week:yyyy-'W'ww-d] /DAY+3[week:yyyy-'W'ww-d] /DAY+4[week:yyyy-'W'ww-d]|$(here +%G-W%V-%u) $(days 3 +%G-W%V-%u) $(days 4 +%G-W%V-%u)
+2024-12-30 12:00:30|UTC|[week:yyyy-'W'ww-d] [week:yy w]|$(here +%G-W%V-%u) $(here '+%g %-V')
+2026-12-28 12:00:30|UTC|[week:yyyy-'W'ww-d] /DAY+6[week:yyyy-'W'ww-d]|$(here +%G-W%V-%u) $(days 6 +%G-W%V-%u)
+2026-12-07 08:00:30|Pacific/Kiritimati|[week:yyyy-'W'ww-d] /UTC[week:yyyy-'W'ww-d]|$(here +%G-W%V-%u) $(utc +%G-W%V-%u)
 TABLE
+
+# Every week date from 2019 to 2030, a run a year, its fields the days
+# after the first of the year.
+for year in $(seq 2019 2030); do
+  fields=() days=""
+  for ((day = 0; day < 366; day++)); do
+    fields+=("/DAY+$day[week:yyyy-'W'ww-d]")
+    days+="$year-01-01 +$day days"$'\n'
+  done
+  got=$(LD_PRELOAD=$library FAKETIME="@$year-01-01 12:00:30" TZ=UTC "$@" "${fields[@]}" 2>/dev/null)
+  expected=$(printf '%s' "$days" | TZ=UTC date -f - +%G-W%V-%u | tr '\n' ' ')
+  checks=$((checks + 1))
+  if [ "$got " != "$expected" ]; then
+    failures=$((failures + 1))
+    printf 'FAIL week dates of %s\n' "$year"
+    diff <(tr ' ' '\n' <<<"$got") <(tr ' ' '\n' <<<"$expected") | head -5
+  fi
+done
 
 echo "moments: $((checks - failures)) passed, $failures failed"
 [ "$failures" = 0 ]

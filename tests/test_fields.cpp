@@ -77,6 +77,12 @@ const FieldCase fieldCases[] = {
     {"[date:", ""},
     {"\"[date:dd]\"", "[date:dd]"},
     {"[date:dd]@5|", "04   |"},
+    // fields of our own: elements in any case, other bytes as written
+    {"[week:yyyy-'W'ww-d]", "2009-W01-7"},
+    {"[WEEK:YY w D] [week:'y''s' wWw Y]", "09 1 7 y's 01 09"},
+    {"[zone:hh:mm] [ZONE:HHMM] [zone:h]", "+00:00 +0000 +0"},
+    {"[zone:'UTC'h mm Tz] [zone:]|[zone:m]", "UTC+0 00 Tz |00"},
+    {"[[zone:hh] [zon:hh] [week", "[zone:hh] [zon:hh] [week"},
 };
 
 TEST_F(Fields, ExpandsFields)
@@ -120,6 +126,12 @@ TEST(Moments, ReadOptionsWhereTheyStand)
         {"Europe/Berlin", Instant(2026, 12, 8, 12, 0, 0), "\"/UTC /DAY-1\" [time:HH] /UTCx",
          "/UTC /DAY-1 13 x"},
         {"UTC", Instant(2026, 12, 8, 12, 0, 0), "[date:'/DAY-1' dd]", "/day-1 08"},
+        // /ENG where no letter or digit follows its three letters
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/ENG[date:ddd] /eng.[date:ddd]", "Tue .Tue"},
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/srv/engine /ENG1 /ENGx",
+         "/srv/engine /ENG1 /ENGx"},
+        // a day before 1601 has no offset and no week
+        {"UTC", Instant(2026, 12, 8, 12, 0, 0), "/DAY-155570[zone:hh:mm][week:ww]|", "|"},
     };
     for (const MomentCase &c : cases) {
         setenv("TZ", c.zone, 1);

@@ -169,11 +169,12 @@ void FailedWriteTest()
 
 // The platform's own formatting of the current moment (or another), as the
 // program itself would have it.
-std::string Format(bool date, const char *picture, bool oem, const SYSTEMTIME *moment = nullptr)
+std::string Format(bool date, const char *picture, bool oem, const SYSTEMTIME *moment = nullptr,
+                   LCID locale = LOCALE_SYSTEM_DEFAULT)
 {
     char text[128] = "";
-    int n = date ? GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, text, sizeof text)
-                 : GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, 0, moment, picture, text, sizeof text);
+    int n = date ? GetDateFormatA(locale, 0, moment, picture, text, sizeof text)
+                 : GetTimeFormatA(locale, 0, moment, picture, text, sizeof text);
     if (n <= 0)
         return "<failed>";
     if (oem)
@@ -203,6 +204,46 @@ SYSTEMTIME LocalDays(int days)
     file.dwHighDateTime = ticks.HighPart;
     FileTimeToSystemTime(&file, &t);
     return t;
+}
+
+// The offset now, from the zone's rules, as +hh:mm.
+std::string Offset()
+{
+    TIME_ZONE_INFORMATION zone{};
+    DWORD kind = GetTimeZoneInformation(&zone);
+    LONG east =
+        -(zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
+    char text[16];
+    std::snprintf(text, sizeof text, "%c%02ld:%02ld", east < 0 ? '-' : '+', labs(east) / 60,
+                  labs(east) % 60);
+    return text;
+}
+
+// The ISO week date of a day, from its day of the year: the week of its
+// Monday-based weekday, counted from the week that holds 4 January.
+std::string WeekDate(const SYSTEMTIME &t)
+{
+    static const int before[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    auto leap = [](int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; };
+    auto weeks =
+        [&](int y) { // 53 where the year begins on a Thursday, or a leap one on a Wednesday
+            int jan1 = (1 + 5 * ((y - 1) % 4) + 4 * ((y - 1) % 100) + 6 * ((y - 1) % 400)) % 7;
+            return jan1 == 4 || (leap(y) && jan1 == 3) ? 53 : 52;
+        };
+    int year = t.wYear;
+    int yday = before[t.wMonth - 1] + t.wDay + (t.wMonth > 2 && leap(year));
+    int weekday = (t.wDayOfWeek + 6) % 7 + 1;
+    int week = (yday - weekday + 10) / 7;
+    if (week < 1) {
+        year--;
+        week = weeks(year);
+    } else if (week > weeks(year)) {
+        year++;
+        week = 1;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%d-W%02d-%d", year, week, weekday);
+    return text;
 }
 
 struct ClockCase {
@@ -235,6 +276,15 @@ const ClockCase clockCases[] = {
          SYSTEMTIME week = LocalDays(7);
          return Format(true, "yyyy-MM-dd", false, &yesterday) + " " +
                 Format(true, "dddd", false, &week) + " " + Format(true, "yyyy-MM-dd", false);
+     }},
+    {"kolbex.exe [zone:hh:mm] [week:yyyy-'W'ww-d] /DAY-1[week:yyyy-'W'ww-d] /ENG[date:dddd] "
+     "[time:tt]",
+     [] {
+         SYSTEMTIME today = LocalDays(0);
+         SYSTEMTIME yesterday = LocalDays(-1);
+         return Offset() + " " + WeekDate(today) + " " + WeekDate(yesterday) + " " +
+                Format(true, "dddd", false, &yesterday, 0x0409) + " " +
+                Format(false, "tt", false, nullptr, 0x0409);
      }},
     {"kolbex.exe [time:'Uhr' hh]@20|",
      [] {

@@ -169,15 +169,17 @@ console() {
 }
 
 # The README's batch lines for a log with one line per run, as written,
-# run twice by the platform's own command interpreter.
-# Lines of the README for a log, each stamp then its own line: the local
-# time (backup.log), and UTC (jobs.log).
+# run twice by the platform's own command interpreter: the local time
+# (backup.log), UTC (jobs.log), and the stamps other programs read
+# (events.log, access.log).
 batch() {
   program=$1
   local readme=$2 log stamp passed=0 failed=0
   cp "$program" "$work/kolbex.exe"
   for log in 'backup.log:[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} backup started' \
-    'jobs.log:[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z job started'; do
+    'jobs.log:[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z job started' \
+    'events.log:[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2} job started' \
+    'access.log:[0-9]{2}/[A-Z][a-z]{2}/[0-9]{4}:[0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9]{4} GET /'; do
     stamp="^${log#*:}"$'\r$'
     log=${log%%:*}
     grep -E "^(kolbex .*>> $log|echo\\.>> $log)\$" "$readme" | sed 's/$/\r/' >"$work/log.bat"
