@@ -5,8 +5,12 @@ include(GNUInstallDirs)
 set(KOLBEX_MAINTAINER "The Kolbex developers <maintainers@kolbex.example.org>"
   CACHE STRING "Maintainer of the .deb and the RPMs, as \"Name <address>\"")
 
+set(KOLBEX_RELEASE_URL "https://downloads.example.org/kolbex" CACHE STRING
+  "Where releases are published: the packages of version V under URL/V/")
+
 set(CPACK_PACKAGE_NAME kolbex)
 set(CPACK_PACKAGE_VENDOR "The Kolbex developers")
+set(CPACK_KOLBEX_LICENSE MIT)
 set(CPACK_PACKAGE_CONTACT "${KOLBEX_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION "${KOLBEX_VERSION}")
 # The summary is the manual page's: its NAME line.
@@ -47,6 +51,10 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION}-win64")
   endif()
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  # The winget and Scoop manifests, beside both zips.
+  set(CPACK_KOLBEX_RELEASE_URL "${KOLBEX_RELEASE_URL}")
+  set(CPACK_KOLBEX_TAGLINE "${KOLBEX_TAGLINE}")
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/manifests/write.cmake)
 elseif(KOLBEX_STATIC)
   # Two layouts of the same files. The tarball's folder, unpacked
   # anywhere, is a prefix of its own; the RPM puts them where RPM systems
@@ -69,7 +77,7 @@ elseif(KOLBEX_STATIC)
   set(CPACK_RPM_PACKAGE_RELEASE 1)
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
-  set(CPACK_RPM_PACKAGE_LICENSE MIT)
+  set(CPACK_RPM_PACKAGE_LICENSE "${CPACK_KOLBEX_LICENSE}")
   set(CPACK_RPM_PACKAGE_GROUP "Applications/Text")
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${KOLBEX_DESCRIPTION}")
   set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)

@@ -113,11 +113,13 @@ for leg in x86_64:build-static:"Advanced Micro Devices X86-64": aarch64:build-aa
   statics+=("$(basename "$tgz") and $(basename "$rpm") ($size bytes)")
 done
 
-# The zips for Windows, each with the program of its own architecture.
+# The zips for Windows, each with the program of its own architecture, made
+# into one folder as a release makes them: the manifests of the Windows
+# package managers are written beside them.
 zips=()
 for bits in 32 64; do
-  (cd "build-win$bits" && cpack -G ZIP -B "$work/zip$bits" >/dev/null)
-  zip=$work/zip$bits/kolbex-$version-win$bits.zip
+  (cd "build-win$bits" && cpack -G ZIP -B "$work/zips" >/dev/null)
+  zip=$work/zips/kolbex-$version-win$bits.zip
   [ -f "$zip" ] || fail "no zip for win$bits"
   (cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
   printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the win$bits zip holds other files"
@@ -128,4 +130,9 @@ for bits in 32 64; do
     fail "the win$bits zip holds no $format program"
   zips+=("$(basename "$zip")")
 done
+/usr/bin/python3 tests/check-manifests.py "$work/zips" "$version" || fail "the manifests are not those of the zips"
+printf x >>"$work/zips/kolbex-$version-win32.zip"
+/usr/bin/python3 tests/check-manifests.py "$work/zips" "$version" >/dev/null &&
+  fail "the manifests check passes a zip changed after they were written"
+zips+=("kolbex-$version-winget/" kolbex.json)
 echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${statics[*]}, ${zips[*]}: as they should be"

@@ -38,6 +38,7 @@ needs=(
   "qemu-user:qemu-aarch64" "rpm:rpmbuild" "rpmlint:rpmlint"
   "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
   "git:git" "util-linux:prlimit" "python3:/usr/bin/python3"
+  "python3-yaml:/usr/lib/python3/dist-packages/yaml/__init__.py"
 )
 
 if [ "${1:-}" = --packages ]; then
