@@ -130,7 +130,7 @@ void FieldRule(RunState *state)
     static const char *const prefixes[] = {"DATE:", "TIME:", "ZONE:", "WEEK:"};
     static const FieldKind kinds[] = {Date, Time, Zone, Week};
     state->fieldKind = NoField;
-    for (int i = 0; i < 4 && state->fieldKind == NoField; i++)
+    for (size_t i = 0; i < sizeof kinds / sizeof *kinds && state->fieldKind == NoField; i++)
         if (strcmp(state->prefix, prefixes[i]) == 0)
             state->fieldKind = kinds[i];
 

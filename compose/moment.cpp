@@ -72,11 +72,11 @@ const SYSTEMTIME *FieldMoment(const RunState *state, SYSTEMTIME *moment)
         GetSystemTime(moment);
     else
         GetLocalTime(moment);
+    if (state->dayOffset == 0)
+        return moment;
     // The days are added to the date and time as the clock gave them, so
     // daylight saving time never moves the time of day.
     SYSTEMTIME moved{};
-    if (state->dayOffset == 0)
-        return moment;
     if (Moved(*moment, static_cast<int64_t>(state->dayOffset) * SecondsPerDay, &moved))
         *moment = moved;
     else
@@ -100,17 +100,15 @@ bool FieldOffset(const RunState *state, int32_t *minutes)
     SYSTEMTIME moment{};
     const SYSTEMTIME *shown = FieldMoment(state, &moment);
     int32_t seconds = 0;
-    bool known = true;
+    *minutes = 0;
     if (shown && shown->wYear == 0)
         return false;
-    if (state->utcMode) {
-        seconds = 0;
-    } else if (shown) {
-        known = OffsetOf(*shown, &seconds);
-    } else {
+    if (state->utcMode)
+        return true;
+    if (!shown)
         GetSystemTime(&moment);
-        known = OffsetAt(moment, &seconds);
-    }
+    if (shown ? !OffsetOf(moment, &seconds) : !OffsetAt(moment, &seconds))
+        return false;
     *minutes = seconds / 60;
-    return known;
+    return true;
 }

@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "compose/fold.h"
 #include "compose/moment.h"
 
 namespace {
@@ -43,9 +44,10 @@ void AppendNumber(RunState *state, unsigned value, int digits)
         AppendByte(state, reversed[--n]);
 }
 
+// Elements are ASCII letters, which the fold ranges fold in any code page.
 char Small(char c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : c;
+    return static_cast<char>(FoldLower(static_cast<unsigned char>(c)));
 }
 
 // Copies quoted text up to its closing quote, a doubled quote inside it
