@@ -144,9 +144,9 @@ void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
         Name(out, Designator, moment, designator);
         size_t length = strlen(designator);
         uint32_t first = 0;
+        // English designators are ASCII, which UTF-8 reads without a locale.
         if (run == 1)
-            length =
-                out->english ? length > 0 : DecodeCharacter(CP_ACP, designator, length, &first);
+            length = DecodeCharacter(out->english ? CP_UTF8 : CP_ACP, designator, length, &first);
         for (size_t i = 0; i < length; i++)
             Put(out, designator[i]);
         break;
