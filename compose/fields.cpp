@@ -1,6 +1,5 @@
 #include "compose/fields.h"
 
-#include <limits.h>
 #include <string.h>
 
 #include "compose/fold.h"
@@ -14,26 +13,26 @@ namespace {
 constexpr int FormatAttempts = 3;
 
 // The code page whose capitals and small letters the fold ranges pair (with
-// × and ÷ among them), and which CharToOemBuffA converts byte for byte.
+// × and ÷ among them).
 constexpr UINT WesternCodePage = 1252;
 
 constexpr LCID EnglishUnitedStates = 0x0409;
 
-// Makes a scratch block of the run hold `count` items; it is kept for the
+// Makes the picture's scratch block hold `count` bytes; it is kept for the
 // next field.
-template <typename Item> bool Reserve(RunState *state, Item **block, size_t *capacity, size_t count)
+bool ReservePicture(RunState *state, size_t count)
 {
-    if (count <= *capacity)
+    if (count <= state->pictureCapacity)
         return true;
     size_t grown = count < 64 ? 64 : count;
-    void *more = *block ? HeapReAlloc(state->heap, 0, *block, grown * sizeof(Item))
-                        : HeapAlloc(state->heap, 0, grown * sizeof(Item));
+    void *more = state->picture ? HeapReAlloc(state->heap, 0, state->picture, grown)
+                                : HeapAlloc(state->heap, 0, grown);
     if (!more) {
         state->outOfMemory = 1;
         return false;
     }
-    *block = static_cast<Item *>(more);
-    *capacity = grown;
+    state->picture = static_cast<char *>(more);
+    state->pictureCapacity = grown;
     return true;
 }
 
@@ -96,31 +95,22 @@ void FoldPicture(char *picture, const char *start, size_t length)
     picture[length] = '\0';
 }
 
-// Converts the expansion at writePos to the OEM code page in place and sets
-// its new length; false when the platform cannot. Outside the Western code
-// page it goes through Unicode: a character may then take more bytes or
-// fewer, and never more than four a UTF-16 unit.
-bool ConvertToOem(RunState *state, DWORD *length)
+// Converts the expansion at writePos to the OEM code page and sets its new
+// length; false when the platform cannot. The result may be longer: the
+// expansion is first copied past the room the result takes.
+bool ExpansionToOem(RunState *state, DWORD *length)
 {
-    if (GetACP() == WesternCodePage) {
-        CharToOemBuffA(state->writePos, state->writePos, *length);
-        return true;
-    }
-    if (*length == 0)
-        return true;
     int bytes = static_cast<int>(*length);
-    int units = MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, nullptr, 0);
-    if (units <= 0 || units > INT_MAX / 4 ||
-        !Reserve(state, &state->wide, &state->wideCapacity, static_cast<size_t>(units)))
+    int needed = ConvertToOem(state->writePos, bytes, nullptr, 0);
+    size_t room = static_cast<size_t>(needed > bytes ? needed : bytes);
+    if (needed < 0 || !ReserveLine(state, room + *length))
         return false;
-    MultiByteToWideChar(CP_ACP, 0, state->writePos, bytes, state->wide, units);
-    int room = units * 4;
-    if (!ReserveLine(state, static_cast<size_t>(room)))
+    char *copy = state->writePos + room;
+    memcpy(copy, state->writePos, *length);
+    if (needed > 0 && ConvertToOem(copy, bytes, state->writePos, needed) != needed)
         return false;
-    bytes = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, state->wide, units, state->writePos,
-                                room, "?", nullptr);
-    *length = static_cast<DWORD>(bytes);
-    return bytes > 0;
+    *length = static_cast<DWORD>(needed);
+    return true;
 }
 
 } // namespace
@@ -156,7 +146,7 @@ void ExpandField(RunState *state, FieldKind kind)
     size_t length = static_cast<size_t>(state->cursor - start);
     if (*state->cursor == ']')
         state->cursor++;
-    if (!Reserve(state, &state->picture, &state->pictureCapacity, length + 1))
+    if (!ReservePicture(state, length + 1))
         return;
 
     char *picture = state->picture;
@@ -172,7 +162,7 @@ void ExpandField(RunState *state, FieldKind kind)
     if (count <= 0)
         return;
     DWORD expansion = static_cast<DWORD>(count - 1);
-    if (state->oemMode && !ConvertToOem(state, &expansion)) {
+    if (state->oemMode && !ExpansionToOem(state, &expansion)) {
         state->outOfMemory = 1;
         return;
     }

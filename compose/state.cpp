@@ -23,12 +23,9 @@ void ReleaseOutputLine(RunState *state)
         HeapFree(state->heap, 0, state->outputStart);
     if (state->picture)
         HeapFree(state->heap, 0, state->picture);
-    if (state->wide)
-        HeapFree(state->heap, 0, state->wide);
     state->outputStart = state->writePos = state->lineLimit = nullptr;
     state->picture = nullptr;
-    state->wide = nullptr;
-    state->pictureCapacity = state->wideCapacity = 0;
+    state->pictureCapacity = 0;
 }
 
 bool ReserveLine(RunState *state, size_t bytes)

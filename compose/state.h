@@ -37,8 +37,6 @@ struct RunState {
     char *lineLimit; // the last byte of the line, kept for its NUL
     char *picture;   // scratch for a field's picture, reused
     size_t pictureCapacity;
-    WCHAR *wide; // scratch for an expansion on its way to the OEM code page
-    size_t wideCapacity;
     int32_t outOfMemory; // 1 when the line could not grow: nothing is written
     int32_t utcMode;     // 1 once "/UTC" has been read: later fields show UTC
     int32_t dayOffset;   // the days of the last "/DAY+n" or "/DAY-n", 0 for none

@@ -1,7 +1,6 @@
-// Both targets' models know the C locale's rules (Windows-1252 letters,
-// English names): each target sets that locale, and a zone whose date can
-// differ from UTC's, before they are first read, whatever the environment
-// of the run says.
+// Both targets' models know the C locale's rules (bytes, English names): each target sets that
+// locale, and a zone whose date can differ from UTC's, before they are first read, whatever the
+// environment of the run says.
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

@@ -25,6 +25,13 @@ unsigned char Lower(unsigned char b)
                                                                 : b;
 }
 
+// Pictures fold ASCII letters alone where bytes past ASCII are no
+// characters, as in the C locale.
+unsigned char AsciiLower(unsigned char b)
+{
+    return b < 0x80 ? Lower(b) : b;
+}
+
 bool StartsFolded(const char *p, const char *word)
 {
     for (; *word; p++, word++)
@@ -59,16 +66,17 @@ const SYSTEMTIME *ModelMoment(const Moment &m, SYSTEMTIME *t)
     t->wYear = static_cast<WORD>(dated ? day.tm_year + 1900 : 0);
     t->wMonth = static_cast<WORD>(dated ? day.tm_mon + 1 : 0);
     t->wDay = static_cast<WORD>(dated ? day.tm_mday : 0);
+    t->wDayOfWeek = static_cast<WORD>(day.tm_wday);
     return t;
 }
 
-void ModelField(std::string *out, const char **p, bool date, bool oem, const Moment &m)
+void ModelField(std::string *out, const char **p, bool date, const Moment &m)
 {
     SYSTEMTIME moment{};
     const SYSTEMTIME *at = ModelMoment(m, &moment);
     std::string picture;
     while (**p && **p != ']')
-        picture += static_cast<char>(Lower(static_cast<unsigned char>(*(*p)++)));
+        picture += static_cast<char>(AsciiLower(static_cast<unsigned char>(*(*p)++)));
     if (**p == ']')
         (*p)++;
     bool twelve = picture.find('t') != std::string::npos;
@@ -88,8 +96,6 @@ void ModelField(std::string *out, const char **p, bool date, bool oem, const Mom
     else
         GetTimeFormatA(0x0800, 0, at, picture.c_str(), text.data(), n);
     text.resize(static_cast<std::size_t>(n - 1));
-    if (oem)
-        CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
     *out += text;
 }
 
@@ -186,7 +192,6 @@ bool ModelDays(const char **p, int *days)
 bool Model(const char *p, std::string *out)
 {
     bool literal = false;
-    bool oem = false;
     Moment moment;
     while (*p) {
         char c = *p++;
@@ -215,7 +220,7 @@ bool Model(const char *p, std::string *out)
             if (StartsFolded(p, "DATE:") || StartsFolded(p, "TIME:")) {
                 bool date = Upper(static_cast<unsigned char>(*p)) == 'D';
                 p += 5;
-                ModelField(out, &p, date, oem, moment);
+                ModelField(out, &p, date, moment);
             } else if (StartsFolded(p, "ZONE:") || StartsFolded(p, "WEEK:")) {
                 bool zone = Upper(static_cast<unsigned char>(*p)) == 'Z';
                 p += 5;
@@ -227,8 +232,7 @@ bool Model(const char *p, std::string *out)
             }
         } else if (c == '/') {
             if (StartsFolded(p, "OEM")) {
-                oem = true;
-                p += 3;
+                p += 3; // the C locale's bytes, which it passes as they are
             } else if (StartsFolded(p, "UTC")) {
                 moment.utc = true;
                 p += 3;

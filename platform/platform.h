@@ -1,6 +1,8 @@
 // The services of the operating system that the core calls, under the names
 // and signatures they have on Windows. On Windows this is the system header;
-// elsewhere the same declarations are implemented by platform/posix.
+// elsewhere the same declarations are implemented by platform/posix. A
+// service whose Windows form has no POSIX counterpart is one verb of our
+// own, declared at the end for both.
 #ifndef KOLBEX_PLATFORM_H
 #define KOLBEX_PLATFORM_H
 
@@ -21,7 +23,6 @@
 #define FALSE 0
 
 using BOOL = int;
-using LPBOOL = BOOL *;
 using UINT = unsigned int;
 using WORD = uint16_t;
 using DWORD = uint32_t;
@@ -33,9 +34,6 @@ using LPCVOID = const void *;
 using LPDWORD = DWORD *;
 using LPSTR = char *;
 using LPCSTR = const char *;
-using WCHAR = uint16_t; // a UTF-16 code unit, as on Windows
-using LPWSTR = WCHAR *;
-using LPCWSTR = const WCHAR *;
 using LPOVERLAPPED = struct OVERLAPPED *;
 using PHANDLER_ROUTINE = BOOL(WINAPI *)(DWORD ctrlType);
 
@@ -63,12 +61,7 @@ struct FILETIME {
 #define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
-#define HEAP_ZERO_MEMORY 0x00000008
 #define LOCALE_SYSTEM_DEFAULT 0x0800
-#define CP_ACP 0
-#define CP_OEMCP 1
-#define CP_UTF8 65001
-#define WC_NO_BEST_FIT_CHARS 0x00000400
 
 LPSTR WINAPI GetCommandLineA(void);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
@@ -100,14 +93,16 @@ int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCS
                           LPSTR dateStr, int capacity);
 int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCSTR format,
                           LPSTR timeStr, int capacity);
-BOOL WINAPI CharToOemBuffA(LPCSTR source, LPSTR destination, DWORD length);
 
 UINT WINAPI GetACP(void);
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
-                               int capacity);
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,
-                               int capacity, LPCSTR defaultChar, LPBOOL usedDefaultChar);
 
 #endif
+
+// Converts `length` bytes of text in the run's character set to the OEM
+// code page, into `out` where `capacity` holds the result: its length, or
+// -1 where the text cannot be converted or a capacity other than 0 is too
+// small. Count with a capacity of 0, then fill: a result may be longer than
+// its text. An empty text is 0.
+int ConvertToOem(const char *text, int length, char *out, int capacity);
 
 #endif

@@ -7,7 +7,7 @@
 
 namespace {
 // The POSIX stand-in formats in the user's locale and zone, read on first
-// use: the unit tests pin the C locale (English, Windows-1252) and UTC
+// use: the unit tests pin the C locale (English names, bytes) and UTC
 // before any test runs.
 const bool localePinned = setenv("LC_ALL", "C", 1) == 0 && setenv("TZ", "UTC", 1) == 0;
 } // namespace
@@ -52,5 +52,10 @@ SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second
     t.wHour = static_cast<WORD>(hour);
     t.wMinute = static_cast<WORD>(minute);
     t.wSecond = static_cast<WORD>(second);
+    // Its day of the week, as every moment the core hands over has it.
+    tm date{};
+    time_t instant = Instant(year, month, day, 0, 0, 0);
+    gmtime_r(&instant, &date);
+    t.wDayOfWeek = static_cast<WORD>(date.tm_wday);
     return t;
 }

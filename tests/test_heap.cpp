@@ -59,13 +59,11 @@ HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T)
     return Fails() ? nullptr : &heapToken;
 }
 
-LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes)
+LPVOID WINAPI HeapAlloc(HANDLE, DWORD, SIZE_T bytes)
 {
     if (Fails())
         return nullptr;
-    void *base =
-        (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, Header + bytes) : std::malloc(Header + bytes);
-    return Store(base, bytes);
+    return Store(std::malloc(Header + bytes), bytes);
 }
 
 LPVOID WINAPI HeapReAlloc(HANDLE, DWORD, LPVOID block, SIZE_T bytes)

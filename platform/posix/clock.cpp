@@ -17,17 +17,7 @@ constexpr int64_t EpochSeconds = 134774LL * 86400;
 // The first FILETIME that Windows refuses to convert: the sign bit.
 constexpr uint64_t LastTicks = 0x7FFFFFFFFFFFFFFF;
 
-void Reading(timespec *now)
-{
-    if (fixedInstant) {
-        now->tv_sec = *fixedInstant;
-        now->tv_nsec = 0;
-    } else {
-        clock_gettime(CLOCK_REALTIME, now);
-    }
-}
-
-SYSTEMTIME FromTm(const tm &t, long nanoseconds)
+SYSTEMTIME FromTm(const tm &t, long milliseconds)
 {
     SYSTEMTIME s{};
     s.wYear = static_cast<WORD>(t.tm_year + 1900);
@@ -37,16 +27,52 @@ SYSTEMTIME FromTm(const tm &t, long nanoseconds)
     s.wHour = static_cast<WORD>(t.tm_hour);
     s.wMinute = static_cast<WORD>(t.tm_min);
     s.wSecond = static_cast<WORD>(t.tm_sec);
-    s.wMilliseconds = static_cast<WORD>(nanoseconds / 1000000);
+    s.wMilliseconds = static_cast<WORD>(milliseconds);
     return s;
 }
 
+time_t Seconds(const SYSTEMTIME &t)
+{
+    tm fields{};
+    fields.tm_year = t.wYear - 1900;
+    fields.tm_mon = t.wMonth - 1;
+    fields.tm_mday = t.wDay;
+    fields.tm_hour = t.wHour;
+    fields.tm_min = t.wMinute;
+    fields.tm_sec = t.wSecond;
+    return timegm(&fields);
+}
+
+// glibc reads TZ as people write it; another C library is handed it checked.
 void ReadZoneOnce()
 {
+#ifndef __GLIBC__
     static bool zoneRead;
     if (!zoneRead)
         ReadZone();
     zoneRead = true;
+#endif
+}
+
+// The clock's reading, in the zone or in universal time. One local time
+// serves a whole second: musl's conversion scans the environment, and
+// fields read the clock each.
+void Now(SYSTEMTIME *time, bool local)
+{
+    static time_t second = -1;
+    static tm cached;
+    ReadZoneOnce();
+    timespec now{};
+    if (fixedInstant)
+        now.tv_sec = *fixedInstant;
+    else
+        clock_gettime(CLOCK_REALTIME, &now);
+    tm universal{};
+    if (!local)
+        gmtime_r(&now.tv_sec, &universal);
+    else if (now.tv_sec != second || fixedInstant)
+        second = localtime_r(&now.tv_sec, &cached) ? now.tv_sec : -1;
+    *time = FromTm(local ? cached : universal, now.tv_nsec / 1000000);
 }
 
 } // namespace
@@ -56,72 +82,39 @@ void PosixFixClock(const time_t *instant)
     fixedInstant = instant;
 }
 
-// One local time serves a whole second: converting costs some C libraries
-// a scan of the environment, and fields read the clock each.
 void WINAPI GetLocalTime(SYSTEMTIME *time)
 {
-    static time_t second = -1;
-    static tm local;
-    ReadZoneOnce();
-    timespec now{};
-    Reading(&now);
-    if (now.tv_sec != second || fixedInstant) {
-        localtime_r(&now.tv_sec, &local);
-        second = now.tv_sec;
-    }
-    *time = FromTm(local, now.tv_nsec);
+    Now(time, true);
 }
 
 void WINAPI GetSystemTime(SYSTEMTIME *time)
 {
-    timespec now{};
-    Reading(&now);
-    tm universal{};
-    gmtime_r(&now.tv_sec, &universal);
-    *time = FromTm(universal, now.tv_nsec);
+    Now(time, false);
 }
 
-// As Windows does: a date from 1601 to 30828 and a valid time, or FALSE;
-// 29 February counts in every year (as 1 March in a common one), and the
-// day of the week is not looked at.
+// The core relies on a date before 1601 being refused.
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime)
 {
-    static const unsigned char longest[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const SYSTEMTIME &t = *time;
-    if (t.wYear < 1601 || t.wYear > 30828 || t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 ||
-        t.wDay > longest[t.wMonth - 1] || t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 ||
-        t.wMilliseconds > 999)
+    if (time->wYear < 1601)
         return FALSE;
-    // The C library counts from 1970; 29 February of a common year is
-    // 1 March to it, as to Windows.
-    tm fields{};
-    fields.tm_year = t.wYear - 1900;
-    fields.tm_mon = t.wMonth - 1;
-    fields.tm_mday = t.wDay;
-    fields.tm_hour = t.wHour;
-    fields.tm_min = t.wMinute;
-    fields.tm_sec = t.wSecond;
-    uint64_t seconds = static_cast<uint64_t>(timegm(&fields) + EpochSeconds);
-    uint64_t ticks = seconds * TicksPerSecond + t.wMilliseconds * uint64_t{10000};
+    uint64_t seconds = static_cast<uint64_t>(Seconds(*time) + EpochSeconds);
+    uint64_t ticks = seconds * TicksPerSecond + time->wMilliseconds * uint64_t{10000};
     fileTime->dwLowDateTime = static_cast<DWORD>(ticks);
     fileTime->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
     return TRUE;
 }
 
-// In the C library's zone, which knows the zone's history.
-BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
+// In the zone in force (the only one the core asks for), whose history the
+// C library knows.
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
                                             const SYSTEMTIME *universal, SYSTEMTIME *local)
 {
-    FILETIME file{};
-    if (zone || !SystemTimeToFileTime(universal, &file))
-        return FALSE;
     ReadZoneOnce();
-    uint64_t ticks = static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
-    time_t seconds = static_cast<time_t>(ticks / TicksPerSecond) - EpochSeconds;
+    time_t seconds = Seconds(*universal);
     tm t{};
-    if (!localtime_r(&seconds, &t))
+    if (universal->wYear < 1601 || !localtime_r(&seconds, &t))
         return FALSE;
-    *local = FromTm(t, universal->wMilliseconds * 1000000L);
+    *local = FromTm(t, universal->wMilliseconds);
     return TRUE;
 }
 
@@ -135,6 +128,6 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time)
     tm fields{};
     if (!gmtime_r(&seconds, &fields))
         return FALSE;
-    *time = FromTm(fields, static_cast<long>(ticks % TicksPerSecond * 100));
+    *time = FromTm(fields, static_cast<long>(ticks % TicksPerSecond / 10000));
     return TRUE;
 }

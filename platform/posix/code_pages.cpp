@@ -1,19 +1,33 @@
-// The pairs are Windows' own: the OEM code page it gives for each locale,
-// asked with its own name for the locale, read under Wine and kept in the
-// test data, which the tests hold this table to.
+// The platform's pairs, read under Wine: its OEM code page for each locale,
+// asked with its own name for it; for one it knows in no form, ours: the
+// code page of the known locale whose names share the most letters. The
+// test data marks which is which; the tests hold this table to it.
 #include "platform/posix/code_pages.h"
 
 #include <string.h>
 
 namespace {
 
-// Languages by the code page of their usual territory.
-struct LanguageGroup {
+// Words, separated by spaces with one at each end, by their code page.
+struct Group {
     UINT codePage;
-    const char *languages; // separated by spaces, one at each end
+    const char *words;
 };
 
-const LanguageGroup languageGroups[] = {
+// Locales whose territory or script decides otherwise than their language:
+// language_TERRITORY, with @modifier where it decides.
+const Group exceptions[] = {
+    {65001, " be_BY@latin ber_DZ de_IT en_DK en_IL nan_TW@latin pa_IN sd_IN@devanagari "
+            "tt_RU@iqtelif "},
+    {437, " en_IN en_PH en_SG en_US en_ZA en_ZW "},
+    {850, " niu_NZ pap_AW "},
+    {852, " sr_RS@latin "},
+    {866, " uz_UZ@cyrillic "},
+    {950, " zh_HK zh_TW "},
+};
+
+// Languages, by the code page of their usual territory.
+const Group languages[] = {
     {65001, " aa ak am anp as ast bem bhb bho bn bo brx byn ce chr csb cv doi dv dz eo fur gez gu"
             " gv hi hne hy ia ik iu ka kab kk km kn kok ks kw lg ln lo mag mai mfe mg mhr mi mjw "
             "ml mni mnw mr mt my nds ne nr om or os ps raj rif sa sat sc sgs shn si sid so ss st "
@@ -36,35 +50,19 @@ const LanguageGroup languageGroups[] = {
     {1258, " vi "},
 };
 
-// Where a territory or a script decides otherwise.
-struct LocaleException {
-    const char *name; // language_TERRITORY, with @modifier where it decides
-    UINT codePage;
-};
-
-const LocaleException exceptions[] = {
-    {"be_BY@latin", 65001},  {"ber_DZ", 65001},
-    {"de_IT", 65001},        {"en_DK", 65001},
-    {"en_IL", 65001},        {"en_IN", 437},
-    {"en_PH", 437},          {"en_SG", 437},
-    {"en_US", 437},          {"en_ZA", 437},
-    {"en_ZW", 437},          {"nan_TW@latin", 65001},
-    {"niu_NZ", 850},         {"pa_IN", 65001},
-    {"pap_AW", 850},         {"sd_IN@devanagari", 65001},
-    {"sr_RS@latin", 852},    {"tt_RU@iqtelif", 65001},
-    {"uz_UZ@cyrillic", 866}, {"zh_HK", 950},
-    {"zh_TW", 950},
-};
-
-bool FindException(const char *name, UINT *codePage)
+// The code page of the group whose words hold the first `length` bytes of
+// `name`, or 0.
+template <size_t N> UINT Find(const Group (&groups)[N], const char *name, size_t length)
 {
-    for (const LocaleException &e : exceptions) {
-        if (strcmp(e.name, name) == 0) {
-            *codePage = e.codePage;
-            return true;
-        }
-    }
-    return false;
+    char word[64] = " ";
+    if (length + 3 > sizeof word)
+        return 0;
+    memcpy(word + 1, name, length);
+    memcpy(word + 1 + length, " ", 2);
+    for (const Group &group : groups)
+        if (strstr(group.words, word))
+            return group.codePage;
+    return 0;
 }
 
 } // namespace
@@ -77,29 +75,18 @@ UINT OemCodePageOf(const char *localeName)
     size_t base = strcspn(localeName, ".@");
     const char *modifier = strchr(localeName, '@');
     size_t modifierLength = modifier ? strlen(modifier) : 0;
-    size_t languageLength = strcspn(localeName, "_.@");
     if (base + modifierLength >= sizeof key)
         return 437;
     memcpy(key, localeName, base);
     memcpy(key + base, modifier ? modifier : "", modifierLength + 1);
-    UINT codePage = 437;
-    if (FindException(key, &codePage))
-        return codePage;
-    key[base] = '\0';
-    if (modifier && FindException(key, &codePage))
-        return codePage;
-
-    char word[sizeof key + 2] = " ";
-    memcpy(word + 1, localeName, languageLength);
-    memcpy(word + 1 + languageLength, " ", 2);
-    for (const LanguageGroup &group : languageGroups)
-        if (strstr(group.languages, word))
-            return group.codePage;
-    return 437;
+    UINT codePage = Find(exceptions, key, base + modifierLength);
+    codePage = codePage ? codePage : Find(exceptions, key, base);
+    codePage = codePage ? codePage : Find(languages, localeName, strcspn(localeName, "_.@"));
+    return codePage ? codePage : 437;
 }
 
 // As Windows converts each byte, read under Wine.
-const WCHAR CodePage720[128] = {
+const uint16_t CodePage720[128] = {
     0x0080, 0x0081, 0x00E9, 0x00E2, 0x0084, 0x00E0, 0x0086, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
     0x00EE, 0x008D, 0x008E, 0x008F, 0x0090, 0x0651, 0x0652, 0x00F4, 0x00A4, 0x0640, 0x00FB, 0x00F9,
     0x0621, 0x0622, 0x0623, 0x0624, 0x00A3, 0x0625, 0x0626, 0x0627, 0x0628, 0x0629, 0x062A, 0x062B,

@@ -11,6 +11,6 @@
 UINT OemCodePageOf(const char *localeName);
 
 // Code page 720 (Arabic): the character of each byte from 0x80 on.
-extern const WCHAR CodePage720[128];
+extern const uint16_t CodePage720[128];
 
 #endif

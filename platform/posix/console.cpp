@@ -7,25 +7,34 @@
 #include "platform/platform.h"
 
 namespace {
-
 int standardDescriptors[3] = {0, 1, 2};
-
-int Descriptor(HANDLE handle)
-{
-    if (!handle || handle == INVALID_HANDLE_VALUE)
-        return -1;
-    return *static_cast<const int *>(handle);
 }
 
-// Like Windows' own file write: partial writes and interrupted calls
-// are continued, any other error ends the write. A descriptor that another
-// program set non-blocking is waited on until it takes more.
-BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
+// STD_INPUT_HANDLE, STD_OUTPUT_HANDLE and STD_ERROR_HANDLE count down from -10.
+HANDLE WINAPI GetStdHandle(DWORD stdHandle)
 {
-    DWORD done = 0;
-    BOOL ok = TRUE;
-    while (done < count) {
-        ssize_t n = write(fd, bytes + done, count - done);
+    DWORD which = STD_INPUT_HANDLE - stdHandle;
+    return which < 3 ? &standardDescriptors[which] : INVALID_HANDLE_VALUE;
+}
+
+// POSIX has no console apart from its files: a console write fails as one
+// to a handle that is no console, having written nothing, and the writer
+// then writes as to a file.
+BOOL WINAPI WriteConsoleA(HANDLE, const void *, DWORD, LPDWORD written, LPVOID)
+{
+    *written = 0;
+    return FALSE;
+}
+
+// As the platform's file write: partial writes and interrupted calls are
+// continued, any other error ends the write. A descriptor that another
+// program set non-blocking is waited on until it takes more.
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED)
+{
+    int fd = *static_cast<const int *>(file);
+    const char *bytes = static_cast<const char *>(buffer);
+    for (*written = 0; *written < count;) {
+        ssize_t n = write(fd, bytes + *written, count - *written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -33,56 +42,14 @@ BOOL WriteAll(int fd, const char *bytes, DWORD count, LPDWORD written)
             if (poll(&writable, 1, -1) >= 0 || errno == EINTR)
                 continue;
         }
-        if (n <= 0) {
-            ok = FALSE;
-            break;
-        }
-        done += static_cast<DWORD>(n);
+        if (n <= 0)
+            return FALSE;
+        *written += static_cast<DWORD>(n);
     }
-    if (written)
-        *written = done;
-    return ok;
+    return TRUE;
 }
 
-} // namespace
-
-HANDLE WINAPI GetStdHandle(DWORD stdHandle)
-{
-    switch (stdHandle) {
-    case STD_INPUT_HANDLE:
-        return &standardDescriptors[0];
-    case STD_OUTPUT_HANDLE:
-        return &standardDescriptors[1];
-    case STD_ERROR_HANDLE:
-        return &standardDescriptors[2];
-    default:
-        return INVALID_HANDLE_VALUE;
-    }
-}
-
-BOOL WINAPI WriteConsoleA(HANDLE console, const void *buffer, DWORD count, LPDWORD written, LPVOID)
-{
-    int fd = Descriptor(console);
-    if (fd < 0 || !isatty(fd)) {
-        if (written)
-            *written = 0;
-        return FALSE;
-    }
-    return WriteAll(fd, static_cast<const char *>(buffer), count, written);
-}
-
-BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED)
-{
-    int fd = Descriptor(file);
-    if (fd < 0) {
-        if (written)
-            *written = 0;
-        return FALSE;
-    }
-    return WriteAll(fd, static_cast<const char *>(buffer), count, written);
-}
-
-// Windows' default action for Ctrl+C and the like ends the process;
+// The platform's default action for Ctrl+C and the like ends the process;
 // the default signal actions here do the same, so nothing is registered.
 BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE, BOOL)
 {

@@ -1,11 +1,9 @@
 // GetDateFormatA and GetTimeFormatA: Windows' picture language, with
-// the names of the user's locale.
-#include <errno.h>
+// the names of the user's locale, for what the core passes: a picture, and
+// a moment the clock gave (null for now) whose day of the week is set.
 #include <string.h>
 #include <time.h>
 
-#include "platform/posix/digits.h"
-#include "platform/posix/locale_data.h"
 #include "platform/posix/posix.h"
 #include "platform/posix/user_locale.h"
 
@@ -24,14 +22,6 @@ struct Output {
 
 constexpr LCID EnglishUnitedStates = 0x0409;
 
-void Name(const Output *out, TimeName kind, const tm &moment, char (&name)[NameCapacity])
-{
-    if (out->english)
-        EnglishTimeName(kind, moment, name);
-    else
-        LocaleTimeName(kind, moment, name);
-}
-
 void Put(Output *out, char byte)
 {
     if (out->length < out->capacity)
@@ -47,35 +37,19 @@ void PutText(Output *out, const char *text)
 
 void PutNumber(Output *out, unsigned int value, int minimumDigits)
 {
-    char digits[12];
-    DecimalDigits(value, minimumDigits, digits);
-    PutText(out, digits);
+    char reversed[12];
+    int n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0 || n < minimumDigits);
+    while (n > 0)
+        Put(out, reversed[--n]);
 }
 
-bool ValidTime(const SYSTEMTIME &t)
-{
-    return t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 && t.wMilliseconds < 1000;
-}
-
-// As Windows does: the time of day is not looked at, and the date is one
-// its clock counts (29 February in every year, as 1 March in a common one),
-// with its day of the week computed, never trusted.
-bool NormalizeDate(SYSTEMTIME *t)
-{
-    SYSTEMTIME day = *t;
-    day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
-    FILETIME file{};
-    if (!SystemTimeToFileTime(&day, &file) || !FileTimeToSystemTime(&file, &day))
-        return false;
-    t->wYear = day.wYear;
-    t->wMonth = day.wMonth;
-    t->wDay = day.wDay;
-    t->wDayOfWeek = day.wDayOfWeek;
-    return true;
-}
-
-// A name of the locale for the moment.
-void PutName(Output *out, TimeName kind, const SYSTEMTIME &t)
+// A name of the locale for the moment, or its first character alone. Some
+// are empty; English ones are ASCII, a byte a character in any locale.
+void PutName(Output *out, TimeName kind, const SYSTEMTIME &t, bool first = false)
 {
     tm moment{};
     moment.tm_wday = t.wDayOfWeek;
@@ -84,8 +58,12 @@ void PutName(Output *out, TimeName kind, const SYSTEMTIME &t)
     moment.tm_year = t.wYear - 1900;
     moment.tm_hour = t.wHour;
     char name[NameCapacity];
-    Name(out, kind, moment, name);
-    PutText(out, name);
+    (out->english ? EnglishTimeName : LocaleTimeName)(kind, moment, name);
+    size_t length = strlen(name);
+    if (first && length > 0)
+        length = out->english ? 1 : CharacterLength(name, length);
+    for (size_t i = 0; i < length; i++)
+        Put(out, name[i]);
 }
 
 // Months are written in the form used with a day number where the picture
@@ -109,56 +87,31 @@ void DateElement(Output *out, char letter, int run, const SYSTEMTIME &t, bool wi
             PutName(out, withDay ? MonthWithDay : MonthAlone, t);
         break;
     case 'y':
-        if (run <= 2)
-            PutNumber(out, t.wYear % 100u, 2);
-        else
-            PutNumber(out, t.wYear, 1);
+        PutNumber(out, run <= 2 ? t.wYear % 100u : t.wYear, run <= 2 ? 2 : 1);
         break;
     default: // 'g': the era, once for every letter of the run
         for (int i = 0; i < run; i++)
-            PutText(out, EraName);
+            PutText(out, "AD");
         break;
     }
 }
 
 void TimeElement(Output *out, char letter, int run, const SYSTEMTIME &t)
 {
-    int digits = run < 2 ? 1 : 2;
-    switch (letter) {
-    case 'h':
-        PutNumber(out, t.wHour % 12 == 0 ? 12u : t.wHour % 12u, digits);
-        break;
-    case 'H':
-        PutNumber(out, t.wHour, digits);
-        break;
-    case 'm':
-        PutNumber(out, t.wMinute, digits);
-        break;
-    case 's':
-        PutNumber(out, t.wSecond, digits);
-        break;
-    default: { // 't': the designator, or its first character; some are empty
-        tm moment{};
-        moment.tm_hour = t.wHour;
-        char designator[NameCapacity];
-        Name(out, Designator, moment, designator);
-        size_t length = strlen(designator);
-        uint32_t first = 0;
-        // English designators are ASCII, which UTF-8 reads without a locale.
-        if (run == 1)
-            length = DecodeCharacter(out->english ? CP_UTF8 : CP_ACP, designator, length, &first);
-        for (size_t i = 0; i < length; i++)
-            Put(out, designator[i]);
-        break;
-    }
-    }
+    unsigned twelve = t.wHour % 12 == 0 ? 12u : t.wHour % 12u;
+    unsigned number = letter == 'h'   ? twelve
+                      : letter == 'H' ? t.wHour
+                      : letter == 'm' ? t.wMinute
+                                      : t.wSecond;
+    if (letter == 't')
+        PutName(out, Designator, t, run == 1);
+    else
+        PutNumber(out, number, run < 2 ? 1 : 2);
 }
 
 bool IsElement(Kind kind, char letter)
 {
-    if (kind == DatePicture)
-        return letter == 'd' || letter == 'M' || letter == 'y' || letter == 'g';
-    return letter == 'h' || letter == 'H' || letter == 'm' || letter == 's' || letter == 't';
+    return letter && strchr(kind == DatePicture ? "dMyg" : "hHmst", letter);
 }
 
 // Takes the next piece of a picture at *p: literal text, which goes to out
@@ -224,47 +177,36 @@ void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
     }
 }
 
-int FormatCall(Kind kind, LCID locale, DWORD flags, const SYSTEMTIME *moment, LPCSTR picture,
-               LPSTR result, int capacity)
+// A date field for a day the clock cannot count (before 1601) fails, as
+// the core expects.
+int FormatCall(Kind kind, LCID locale, const SYSTEMTIME *moment, LPCSTR picture, LPSTR result,
+               int capacity)
 {
-    if (flags != 0 || capacity < 0 || (capacity > 0 && !result)) {
-        errno = EINVAL;
-        return 0;
-    }
     SYSTEMTIME t{};
     if (moment)
         t = *moment;
     else
         GetLocalTime(&t);
-    if (moment && !(kind == DatePicture ? NormalizeDate(&t) : ValidTime(t))) {
-        errno = EINVAL;
+    if (kind == DatePicture && t.wYear < 1601)
         return 0;
-    }
-    if (!picture)
-        picture = kind == DatePicture ? DefaultDatePicture : DefaultTimePicture;
-
     Output out{result, capacity, 0, locale == EnglishUnitedStates};
     Format(&out, kind, picture, t);
     Put(&out, '\0');
-    if (capacity > 0 && out.length > capacity) {
-        errno = ENOSPC;
-        return 0;
-    }
-    return out.length;
+    return capacity > 0 && out.length > capacity ? 0 : out.length;
 }
 
 } // namespace
 
 // English (United States), or any other locale as the stand-in's one (the
-// user's); flags are not supported.
-int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,
-                          LPSTR dateStr, int capacity)
+// user's).
+int WINAPI GetDateFormatA(LCID locale, DWORD, const SYSTEMTIME *date, LPCSTR format, LPSTR dateStr,
+                          int capacity)
 {
-    return FormatCall(DatePicture, locale, flags, date, format, dateStr, capacity);
+    return FormatCall(DatePicture, locale, date, format, dateStr, capacity);
 }
 
-int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCSTR format,
-                          LPSTR timeStr, int capacity)
+int WINAPI GetTimeFormatA(LCID locale, DWORD, const SYSTEMTIME *time, LPCSTR format, LPSTR timeStr,
+                          int capacity)
 {
-    return FormatCall(TimePicture, locale, flags, time, format, timeStr, capacity);
+    return FormatCall(TimePicture, locale, time, format, timeStr, capacity);
 }

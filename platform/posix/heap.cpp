@@ -1,5 +1,5 @@
-// Private heaps over the C library's allocator. Blocks are not tracked per
-// heap, so HeapDestroy does not free what is left: the process end does.
+// Private heaps over the C library's allocator, for the core's calls, which
+// pass no flags. HeapDestroy leaves what is left to the process end.
 #include <stdlib.h>
 
 #include "platform/platform.h"
@@ -18,21 +18,13 @@ HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T)
     return &heapToken;
 }
 
-// Zeroed memory is not offered, as nothing here asks for it: such a request
-// fails rather than return garbage.
-LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes)
+LPVOID WINAPI HeapAlloc(HANDLE, DWORD, SIZE_T bytes)
 {
-    if (flags & HEAP_ZERO_MEMORY)
-        return nullptr;
     return malloc(bytes ? bytes : 1);
 }
 
-// The size of the old block is not known here, so zeroing the grown part
-// cannot be honoured; such a request fails rather than return garbage.
-LPVOID WINAPI HeapReAlloc(HANDLE, DWORD flags, LPVOID block, SIZE_T bytes)
+LPVOID WINAPI HeapReAlloc(HANDLE, DWORD, LPVOID block, SIZE_T bytes)
 {
-    if ((flags & HEAP_ZERO_MEMORY) || !block)
-        return nullptr;
     return realloc(block, bytes ? bytes : 1);
 }
 

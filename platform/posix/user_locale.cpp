@@ -9,27 +9,35 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
-
-#ifndef KOLBEX_STATIC
-#include <iconv.h>
-#endif
+#include <wchar.h>
 
 #include "platform/posix/code_pages.h"
-#include "platform/posix/locale_data.h"
 
 namespace {
 
-// Western: C and POSIX, which stand for Windows' code page 1252. Opaque: a
-// character set named but not loaded, whose bytes past ASCII pass as they
-// are.
-enum CharacterSet { Western, Utf8, OtherSet, Opaque };
+// Bytes: C and POSIX, where a byte past ASCII is no character. Opaque: a
+// character set named but not loaded, whose bytes pass as they are.
+enum CharacterSet { Bytes, Utf8, OtherSet, Opaque };
 
-constexpr uint32_t Replacement = 0xFFFD;
+#ifdef KOLBEX_STATIC
+// Its C library reads every set as UTF-8: one named otherwise it cannot read.
+constexpr bool ReadsOtherSets = false;
+#else
+constexpr bool ReadsOtherSets = true;
+#endif
 
 bool loaded;
-CharacterSet characterSet = Western;
+// Whether the user's locale is the thread's: mbrlen and nl_langinfo read it.
+bool inUse;
+CharacterSet characterSet = Bytes;
 // The user's locale names no language where it is not installed: C's.
 UINT oemCodePage = 437;
+
+const char EnglishDays[7][10] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+const char EnglishMonths[12][10] = {"January",   "February", "March",    "April",
+                                    "May",       "June",     "July",     "August",
+                                    "September", "October",  "November", "December"};
 
 // The locale a category takes from the environment, as the C library
 // chooses it.
@@ -53,95 +61,26 @@ bool IsC(const char *name)
 bool NamesUtf8(const char *name)
 {
     const char *set = strchr(name, '.');
-    if (!set)
-        return false;
-    set++;
+    set = set ? set + 1 : "";
     size_t length = strcspn(set, "@");
     return (length == 5 && strncasecmp(set, "UTF-8", 5) == 0) ||
            (length == 4 && strncasecmp(set, "UTF8", 4) == 0);
 }
 
-#ifdef KOLBEX_STATIC
-
-// Its C library loads no character set but UTF-8 and C's.
-bool OpenDecoder(const char *)
+// glibc loads the converter of a locale's character set when it first
+// reads a character, and one that fails to load (no memory) reads nothing
+// past ASCII from then on, unnoticed: the locale's own designators tell.
+bool ReadsItsDesignators()
 {
-    return false;
-}
-
-uint32_t DecodeOther(const char *, size_t, size_t *used)
-{
-    *used = 1;
-    return Replacement;
-}
-
-#else
-
-// From OtherSet to UTF-32, opened with the names: glibc loads the converter
-// of a locale's character set only when it first reads a character, and a
-// load that fails then goes unnoticed.
-iconv_t decoder;
-
-bool OpenDecoder(const char *set)
-{
-    decoder = iconv_open("UTF-32LE", set);
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
-    return decoder != reinterpret_cast<iconv_t>(-1);
-}
-
-// The character sets of locales carry no state from one character to the
-// next, so each is read on its own.
-uint32_t DecodeOther(const char *text, size_t length, size_t *used)
-{
-    char *in = const_cast<char *>(text);
-    size_t inLeft = length;
-    unsigned char out[4];
-    char *outAt = reinterpret_cast<char *>(out);
-    size_t outLeft = sizeof out;
-    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
-    iconv(decoder, &in, &inLeft, &outAt, &outLeft);
-    *used = outLeft == 0 ? length - inLeft : 1;
-    if (outLeft != 0)
-        return Replacement;
-    return out[0] | out[1] << 8 | out[2] << 16 | static_cast<uint32_t>(out[3]) << 24;
-}
-
-#endif
-
-// Decodes one UTF-8 character; Replacement for a byte that starts no
-// valid one, which is all it takes then.
-uint32_t DecodeUtf8(const unsigned char *text, size_t length, size_t *used)
-{
-    static const uint32_t smallest[4] = {0, 0x80, 0x800, 0x10000};
-    unsigned char lead = text[0];
-    int extra = lead < 0x80   ? 0
-                : lead < 0xC2 ? -1
-                : lead < 0xE0 ? 1
-                : lead < 0xF0 ? 2
-                : lead < 0xF5 ? 3
-                              : -1;
-    *used = 1;
-    if (extra == 0)
-        return lead;
-    if (extra < 0 || static_cast<size_t>(extra) >= length)
-        return Replacement;
-    uint32_t point = lead & (0x3F >> extra);
-    for (int i = 1; i <= extra; i++) {
-        if ((text[i] & 0xC0) != 0x80)
-            return Replacement;
-        point = point << 6 | (text[i] & 0x3Fu);
-    }
-    if (point < smallest[extra] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-        return Replacement;
-    *used = static_cast<size_t>(extra) + 1;
-    return point;
+    return mbstowcs(nullptr, nl_langinfo(AM_STR), 0) != static_cast<size_t>(-1) &&
+           mbstowcs(nullptr, nl_langinfo(PM_STR), 0) != static_cast<size_t>(-1);
 }
 
 // The names, the character set and its converter are loaded together or
 // not at all, so that no name is ever read in another set. The set is
 // LC_CTYPE's, or LC_TIME's where LC_CTYPE is C's, as date reads them. A
 // locale that cannot be loaded (not installed, or no memory for it) gives
-// English names, and the set its name says: C's for C and POSIX, UTF-8
+// English names, and the set its name says: bytes for C and POSIX, UTF-8
 // where it says so; any other is not read at all. What was loaded of it
 // goes with the process.
 void Load()
@@ -157,60 +96,42 @@ void Load()
     locale_t user = names ? newlocale(LC_CTYPE_MASK, setName, names) : nullptr;
     if (user) {
         uselocale(user);
-        const char *set = nl_langinfo(CODESET);
-        // musl reads every set as UTF-8: one named otherwise it cannot read.
-        bool utf8 = strcmp(set, "UTF-8") == 0 && (NamesUtf8(setName) || !strchr(setName, '.'));
-        CharacterSet kind = IsC(setName) ? Western : utf8 ? Utf8 : OtherSet;
-        if (kind != OtherSet || OpenDecoder(set)) {
+        bool utf8 = strcmp(nl_langinfo(CODESET), "UTF-8") == 0 &&
+                    (NamesUtf8(setName) || !strchr(setName, '.'));
+        CharacterSet kind = IsC(setName) ? Bytes : utf8 ? Utf8 : OtherSet;
+        if (kind == Bytes || ((kind == Utf8 || ReadsOtherSets) && ReadsItsDesignators())) {
             characterSet = kind;
             oemCodePage = OemCodePageOf(timeName);
+            inUse = true;
             return;
         }
         uselocale(LC_GLOBAL_LOCALE);
     }
-    characterSet = IsC(setName) ? Western : NamesUtf8(setName) ? Utf8 : Opaque;
+    characterSet = IsC(setName) ? Bytes : NamesUtf8(setName) ? Utf8 : Opaque;
 }
 
 } // namespace
 
+// The abbreviations are the names' first three letters.
 void EnglishTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 {
-    const char *text = "";
-    switch (kind) {
-    case DayName:
-        text = EnglishDays[moment.tm_wday];
-        break;
-    case AbbreviatedDayName:
-        text = EnglishAbbreviatedDays[moment.tm_wday];
-        break;
-    case MonthWithDay:
-    case MonthAlone:
-        text = EnglishMonths[moment.tm_mon];
-        break;
-    case AbbreviatedMonthWithDay:
-    case AbbreviatedMonthAlone:
-        text = EnglishAbbreviatedMonths[moment.tm_mon];
-        break;
-    case Designator:
-        text = EnglishDesignators[moment.tm_hour < 12 ? 0 : 1];
-        break;
-    }
-    memcpy(name, text, strlen(text) + 1);
+    const char *text = kind == Designator           ? (moment.tm_hour < 12 ? "AM" : "PM")
+                       : kind <= AbbreviatedDayName ? EnglishDays[moment.tm_wday]
+                                                    : EnglishMonths[moment.tm_mon];
+    bool abbreviated = kind == AbbreviatedDayName || kind == AbbreviatedMonthWithDay ||
+                       kind == AbbreviatedMonthAlone;
+    size_t length = abbreviated ? 3 : strlen(text);
+    memcpy(name, text, length);
+    name[length] = '\0';
 }
 
+void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
+{
 #ifdef KOLBEX_STATIC
-
-// The static program's names are fixed: its C library has no names beyond
-// C's, and its strftime would bring in the whole printf family.
-void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
-{
+    // The static program's names are fixed: its C library has no names
+    // beyond C's, and its strftime would bring in the whole printf family.
     EnglishTimeName(kind, moment, name);
-}
-
 #else
-
-void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
-{
     static const char *const conversions[] = {"%A", "%a", "%B", "%b", "%OB", "%Ob", "%p"};
     Load();
     // Only the conversions above, so the format is known.
@@ -220,30 +141,30 @@ void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 #pragma GCC diagnostic pop
     // 0 is also what an empty name gives.
     name[length] = '\0';
+#endif
 }
 
-#endif
-
-// In C's set a byte is a character; one of a set that could not be loaded
-// travels through Unicode as a lone surrogate, U+DC80 to U+DCFF, which no
-// text decodes to, and WideCharToMultiByte writes it back as it was.
-size_t DecodeCharacter(UINT codePage, const char *text, size_t length, uint32_t *point)
+// A set named UTF-8 but not loaded has no mbrlen to ask: its characters
+// are a lead byte and the continuation bytes after it.
+size_t CharacterLength(const char *text, size_t length)
 {
-    if (codePage == CP_ACP)
-        Load();
-    CharacterSet set = codePage == CP_UTF8 ? Utf8 : characterSet;
-    unsigned char lead = length > 0 ? static_cast<unsigned char>(text[0]) : 0;
-    size_t used = length > 0 ? 1 : 0;
-    *point = lead;
-    if (lead < 0x80 || set == Western)
-        return used;
-    if (set == Opaque)
-        *point = 0xDC00 + lead;
-    else if (set == Utf8)
-        *point = DecodeUtf8(reinterpret_cast<const unsigned char *>(text), length, &used);
-    else
-        *point = DecodeOther(text, length, &used);
-    return used;
+    size_t n = 1;
+    if (!inUse) {
+        while (n < length && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            n++;
+        return n;
+    }
+    mbstate_t state{};
+    n = mbrtowc(nullptr, text, length, &state);
+    return n == 0 || n > length ? 1 : n;
+}
+
+const char *CharacterSetName()
+{
+    Load();
+    if (characterSet == Bytes || characterSet == Opaque)
+        return nullptr;
+    return inUse ? nl_langinfo(CODESET) : "UTF-8";
 }
 
 UINT OemCodePage()
@@ -252,11 +173,10 @@ UINT OemCodePage()
     return oemCodePage;
 }
 
-// 0 for a character set that none of Windows' ANSI code pages stands for
-// here (EUC-JP, KOI8-R, ISO 8859-2, ...) or that could not be loaded:
-// MultiByteToWideChar reads it as the locale does.
+// 0 for every set but UTF-8: none of Windows' ANSI code pages stands for
+// C's bytes or a set such as EUC-JP, KOI8-R or ISO 8859-2 here.
 UINT WINAPI GetACP(void)
 {
     Load();
-    return characterSet == Utf8 ? CP_UTF8 : characterSet == Western ? 1252 : 0;
+    return characterSet == Utf8 ? 65001 : 0;
 }

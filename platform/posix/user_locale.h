@@ -5,7 +5,6 @@
 #define KOLBEX_PLATFORM_POSIX_USER_LOCALE_H
 
 #include <stddef.h>
-#include <stdint.h>
 #include <time.h>
 
 #include "platform/platform.h"
@@ -36,10 +35,14 @@ void LocaleTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity])
 // locale is loaded.
 void EnglishTimeName(TimeName kind, const tm &moment, char (&name)[NameCapacity]);
 
-// The first character of `length` bytes of text in CP_UTF8, or in CP_ACP,
-// the run's character set: its code point in *point, or U+FFFD where the
-// bytes begin no character; returns the bytes it takes, 0 for no text.
-size_t DecodeCharacter(UINT codePage, const char *text, size_t length, uint32_t *point);
+// The bytes that the first character of `length` bytes of text (at least
+// one) in the run's character set takes: 1 where they begin none.
+size_t CharacterLength(const char *text, size_t length);
+
+// The run's character set as iconv names it, or null where its bytes are
+// no characters to convert: the C and POSIX locales, and a set named but
+// not loaded.
+const char *CharacterSetName();
 
 // The DOS code page Windows pairs with the LC_TIME locale.
 UINT OemCodePage();

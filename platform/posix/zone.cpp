@@ -1,7 +1,5 @@
-// TZ for a C library other than glibc. What glibc reads as a zone file is
-// found where glibc finds it and handed over as a checked path; what it
-// reads as no rule at all is UTC; a daylight rule without dates gets
-// posixrules' changes; every other value goes over as written.
+// TZ for a C library other than glibc: a zone file found where glibc finds
+// it and handed over as a checked path, or a rule, as zone.h says.
 #include "platform/posix/zone.h"
 
 #include <fcntl.h>
@@ -13,20 +11,12 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "platform/posix/digits.h"
-
 namespace {
 
-// ASCII alone, as glibc reads a rule, whatever the locale.
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool IsLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+// A rule is ASCII, as glibc reads it, whatever the locale.
+const char Digits[] = "0123456789";
+const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+const char QuotedName[] = "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 uint64_t Count(const unsigned char *header, size_t which)
 {
@@ -41,9 +31,7 @@ size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSiz
     if (size - at < 44 || memcmp(file + at, "TZif", 4) != 0)
         return 0;
     const unsigned char *header = file + at;
-    uint64_t times = Count(header, 3);
-    uint64_t types = Count(header, 4);
-    uint64_t chars = Count(header, 5);
+    uint64_t times = Count(header, 3), types = Count(header, 4), chars = Count(header, 5);
     uint64_t length = times * (timeSize + 1) + types * 6 + chars +
                       Count(header, 2) * (timeSize + 4) + Count(header, 1) + Count(header, 0);
     at += 44;
@@ -69,126 +57,54 @@ bool ReadWithin(const char *rule, const char *end)
             return false;
         if (*at != ',' || at + 1 >= end || at[1] != 'M')
             continue;
-        const char *step = at + 2;
-        for (int i = 0; i < 2; i++, step++) {
-            while (step < end && IsDigit(*step))
-                step++;
-            if (step >= end)
-                return false;
-        }
-    }
-    return true;
-}
-
-// Three letters or more, or three or more letters, digits and signs
-// between < and >.
-bool SkipName(const char **p)
-{
-    bool quoted = **p == '<';
-    const char *start = *p + quoted;
-    const char *at = start;
-    while (IsLetter(*at) || (quoted && (IsDigit(*at) || *at == '+' || *at == '-')))
-        at++;
-    if (at - start < 3 || (quoted && *at != '>'))
-        return false;
-    *p = at + quoted;
-    return true;
-}
-
-// [+-]hh[:mm[:ss]] with at most `hours` hours: seconds, signed as written.
-bool Clock(const char **p, long hours, long *seconds)
-{
-    const char *at = *p;
-    long sign = *at == '-' ? -1 : 1;
-    at += *at == '-' || *at == '+';
-    const long most[3] = {hours, 59, 59};
-    const long unit[3] = {3600, 60, 1};
-    *seconds = 0;
-    for (int i = 0; i < 3 && (i == 0 || *at == ':'); i++) {
-        at += i > 0;
-        const char *start = at;
-        long n = 0;
-        while (IsDigit(*at) && n <= most[i])
-            n = n * 10 + (*at++ - '0');
-        if (at == start || n > most[i])
-            return false;
-        *seconds += sign * n * unit[i];
-    }
-    *p = at;
-    return true;
-}
-
-// The names and offsets of a daylight rule: the offsets east of UTC (as
-// written they are west), daylight time an hour ahead unless given.
-bool SkipZone(const char **p, long *standardOffset, long *daylightOffset)
-{
-    long written = 0;
-    if (!SkipName(p) || !Clock(p, 24, &written) || !SkipName(p))
-        return false;
-    *standardOffset = -written;
-    *daylightOffset = *standardOffset + 3600;
-    if (**p != '+' && **p != '-' && !IsDigit(**p))
-        return true;
-    if (!Clock(p, 24, &written))
-        return false;
-    *daylightOffset = -written;
-    return true;
-}
-
-struct Change {
-    const char *date; // Jn, n or Mm.w.d, as written
-    size_t length;
-    long time;
-};
-
-// ,date[/time]
-bool SkipChange(const char **p, Change *change)
-{
-    const char *at = *p;
-    if (*at++ != ',')
-        return false;
-    change->date = at;
-    while (IsDigit(*at) || *at == 'J' || *at == 'M' || *at == '.')
-        at++;
-    change->length = static_cast<size_t>(at - change->date);
-    change->time = 7200;
-    if (*at == '/') {
-        at++;
-        if (!Clock(&at, 167, &change->time))
+        // Digits end, at the latest, at the newline or NUL at `end`.
+        const char *month = at + 2 + strspn(at + 2, Digits);
+        if (month >= end || month + 1 + strspn(month + 1, Digits) >= end)
             return false;
     }
-    *p = at;
-    return change->length > 0;
+    return true;
 }
 
-// Appends to a text; `at` becomes null once it would overflow.
-struct Text {
-    char *at;
-    char *end;
-};
-
-void Add(Text *text, const char *part, size_t length)
+// Past a name of three letters or more, or of three or more letters,
+// digits and signs between < and >; null where there is none.
+const char *AfterName(const char *at)
 {
-    if (!text->at || length > static_cast<size_t>(text->end - text->at)) {
-        text->at = nullptr;
-        return;
-    }
-    memcpy(text->at, part, length);
-    text->at += length;
+    bool quoted = *at == '<';
+    size_t n = quoted ? strspn(at + 1, QuotedName) : strspn(at, Letters);
+    return n < 3 || (quoted && at[n + 1] != '>') ? nullptr : at + n + (quoted ? 2 : 0);
 }
 
-// [-]h:mm:ss
-void AddClock(Text *text, long seconds)
+// putenv keeps the string it is given, and unlike setenv allocates nothing.
+char setting[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
+// The database's largest zone file takes 4 KB.
+unsigned char zoneFile[65536];
+
+// Whether the zone file glibc would read for `name` (a path, or a name in
+// TZDIR or the database) is sound, read whole into zoneFile. `path` is left
+// holding the file's path as musl opens it (from '/' or '.').
+bool ReadZoneFile(const char *name, char *path, size_t room)
 {
-    unsigned magnitude = static_cast<unsigned>(seconds < 0 ? -seconds : seconds);
-    const unsigned parts[3] = {magnitude / 3600, magnitude / 60 % 60, magnitude % 60};
-    Add(text, "-", seconds < 0 ? 1 : 0);
-    for (int i = 0; i < 3; i++) {
-        char digits[12];
-        int n = DecimalDigits(parts[i], i == 0 ? 1 : 2, digits);
-        Add(text, ":", i == 0 ? 0 : 1);
-        Add(text, digits, static_cast<size_t>(n));
+    const char *folder = getenv("TZDIR");
+    folder = folder && *folder ? folder : "/usr/share/zoneinfo";
+    const char *parts[] = {*folder == '/' ? "" : "./", folder, "/", name};
+    size_t used = 0;
+    for (size_t i = *name == '/' ? 3 : 0; i < 4; i++) {
+        size_t n = strlen(parts[i]);
+        if (n >= room - used)
+            return false;
+        memcpy(path + used, parts[i], n + 1);
+        used += n;
     }
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat status {};
+    size_t size = 0;
+    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size < static_cast<off_t>(sizeof zoneFile))
+        for (ssize_t n = 0; (n = read(fd, zoneFile + size, sizeof zoneFile - size)) > 0;)
+            size += static_cast<size_t>(n);
+    if (fd >= 0)
+        close(fd);
+    return SoundZoneFile(zoneFile, size);
 }
 
 } // namespace
@@ -207,120 +123,34 @@ bool SoundZoneFile(const unsigned char *file, size_t size)
     return !memchr(rule, '\n', static_cast<size_t>(last - rule)) && ReadWithin(rule, last);
 }
 
-bool DaylightRule(const char *tz, const char *footer, char *rule, size_t size)
+bool RuleFor(const char *tz, char *rule, size_t size)
 {
-    const char *end = tz;
-    long standardOffset = 0;
-    long daylightOffset = 0;
-    if (!SkipZone(&end, &standardOffset, &daylightOffset) || (*end && strcmp(end, ",") != 0))
+    const char *at = AfterName(tz);
+    if (at && (*at == '+' || *at == '-'))
+        at++;
+    bool isRule = at && strspn(at, Digits) > 0 && ReadWithin(tz, tz + strlen(tz));
+    at += isRule ? strspn(at, "0123456789:") : 0;
+    // A daylight name after the offset, and no dates: the US rule, the
+    // default of the tz code.
+    bool dateless = isRule && (strspn(at, Letters) > 0 || *at == '<') && !strchr(at, ',');
+    const char *dates = dateless ? ",M3.2.0,M11.1.0" : "";
+    tz = isRule ? tz : "UTC0";
+    size_t length = strlen(tz);
+    if (length + strlen(dates) >= size)
         return false;
-    Change changes[2] = {{"M3.2.0", 6, 7200}, {"M11.1.0", 7, 7200}};
-    Change read[2];
-    long ruleStandard = 0;
-    long ruleDaylight = 0;
-    const char *at = footer;
-    if (at && SkipZone(&at, &ruleStandard, &ruleDaylight) && SkipChange(&at, &read[0]) &&
-        SkipChange(&at, &read[1]) && *at == '\0') {
-        // glibc moves the instants of posixrules' changes: the start by how
-        // far standard time is east of the zone's, the end by the whole
-        // daylight offset (Debian's glibc keeps no daylight offset of the
-        // zone's). Written as local times, each offset counts twice.
-        changes[0] = read[0];
-        changes[0].time += 2 * (standardOffset - ruleStandard);
-        changes[1] = read[1];
-        changes[1].time += 2 * daylightOffset - ruleDaylight;
-    }
-    Text text = {rule, rule + size - 1};
-    Add(&text, tz, static_cast<size_t>(end - tz));
-    for (const Change &change : changes) {
-        Add(&text, ",", 1);
-        Add(&text, change.date, change.length);
-        Add(&text, "/", 1);
-        AddClock(&text, change.time);
-    }
-    if (!text.at)
-        return false;
-    *text.at = '\0';
+    memcpy(rule, tz, length + 1);
+    memcpy(rule + length, dates, strlen(dates) + 1);
     return true;
 }
-
-#ifdef __GLIBC__
-
-void ReadZone() {}
-
-#else
-
-namespace {
-
-// putenv keeps the string it is given, and unlike setenv allocates nothing.
-char setting[sizeof "TZ=:./" + PATH_MAX];
-// The database's largest zone file takes 4 KB.
-unsigned char zoneFile[65536];
-
-// Reads the zone file glibc would read for `name` (a path, or a name in
-// TZDIR or the database) whole into zoneFile: its footer rule, ended by a
-// NUL there, where the file is sound; else null. `path` is left holding
-// the file's path as musl opens it (from '/' or '.').
-const char *ReadZoneFile(const char *name, char *path, size_t room)
-{
-    Text text = {path, path + room};
-    if (*name != '/') {
-        const char *folder = getenv("TZDIR");
-        folder = folder && *folder ? folder : "/usr/share/zoneinfo";
-        Add(&text, "./", *folder == '/' ? 0 : 2);
-        Add(&text, folder, strlen(folder));
-        Add(&text, "/", 1);
-    }
-    Add(&text, name, strlen(name) + 1);
-    int fd = text.at ? open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
-    if (fd < 0)
-        return nullptr;
-    struct stat status {};
-    size_t size = 0;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_size < static_cast<off_t>(sizeof zoneFile)) {
-        ssize_t n = 0;
-        while ((n = read(fd, zoneFile + size, sizeof zoneFile - size)) > 0)
-            size += static_cast<size_t>(n);
-    }
-    close(fd);
-    if (!SoundZoneFile(zoneFile, size))
-        return nullptr;
-    zoneFile[size - 1] = '\0';
-    const char *footer = reinterpret_cast<const char *>(zoneFile) + size - 1;
-    while (footer[-1] != '\n')
-        footer--;
-    return footer;
-}
-
-// glibc reads a rule where a name is followed by an offset; else UTC.
-bool IsRule(const char *value)
-{
-    return SkipName(&value) &&
-           (IsDigit(*value) || ((*value == '+' || *value == '-') && IsDigit(value[1])));
-}
-
-} // namespace
 
 void ReadZone()
 {
     const char *tz = getenv("TZ");
     const char *name = tz ? tz + (*tz == ':') : "/etc/localtime";
-    size_t length = strlen(name);
     char *value = setting + 3;
-    char rules[PATH_MAX];
-    memcpy(setting, "TZ=:", 4);
-    if (*name && ReadZoneFile(name, value + 1, sizeof setting - 4)) {
-        // the checked file, which the C library reads again
-    } else if (!tz || !IsRule(name) || !ReadWithin(name, name + length) ||
-               length >= sizeof setting - 3) {
+    if ((!*name || !ReadZoneFile(name, value + 1, sizeof setting - 4)) &&
+        !RuleFor(tz ? name : "", value, sizeof setting - 3))
         memcpy(value, "UTC0", sizeof "UTC0");
-    } else if (!DaylightRule(name, ReadZoneFile("posixrules", rules, sizeof rules), value,
-                             sizeof setting - 3)) {
-        memcpy(value, name, length + 1);
-    }
     putenv(setting);
     tzset();
 }
-
-#endif

@@ -1,24 +1,23 @@
-// The time zone, for a build whose C library is not glibc: TZ handed to
-// that library so that it reads what people set on purpose as glibc does,
-// and never a zone file that could crash it.
+// TZ for a C library other than glibc: handed over so that it reads zone
+// names, paths and rules with dates as glibc does, and never a zone file
+// that could crash it.
 #ifndef KOLBEX_PLATFORM_POSIX_ZONE_H
 #define KOLBEX_PLATFORM_POSIX_ZONE_H
 
 #include <stddef.h>
 
-// Called before the first clock reading; does nothing on glibc.
+// Sets TZ to what the C library is to read; before the first clock reading.
 void ReadZone();
 
-// Whether a zone file is whole: both headers and blocks within its size,
-// every index within its table, the footer rule between the last two
-// newlines, and nothing the C library would read past its end.
+// Whether a zone file is whole: both blocks within its size, every index
+// within its table, the footer rule between the last two newlines, and
+// nothing the C library would read past its end.
 bool SoundZoneFile(const unsigned char *file, size_t size);
 
-// A daylight rule without dates ("CET-1CEST") with the changes written
-// out: those of `footer`, the rule that ends the posixrules zone, moved as
-// glibc moves them for the rule's offsets; the US rule where `footer` is
-// null or has no changes. False when `tz` is no such rule or `rule` too
-// small.
-bool DaylightRule(const char *tz, const char *footer, char *rule, size_t size);
+// The rule handed over for a TZ value that names no sound zone file: UTC0
+// where glibc reads no rule (no name followed by an offset) or musl would
+// read past its end; the customary dates added to a daylight rule without
+// them; any other as written. False where `rule` is too small.
+bool RuleFor(const char *tz, char *rule, size_t size);
 
 #endif
