@@ -59,6 +59,10 @@ arguments() { # kind count
   "week elements") printf "[week:%s]\n" "$(repeat "yyyy-'W'ww-d " "$count")" ;;
   "zone fields") printf 'x%s\n' "$(repeat '/DAY-1[zone:hh]' "$count")" ;;
   /ENG) printf 'x%s\n' "$(repeat '/ENG[date:ddd]' "$count")" ;;
+  # An argument each, for the length of one.
+  /AT:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/AT:2026-03-29T02:30:09.5[zone:hh]\n'; done ;;
+  offsets) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/YEAR-1/MONTH+1/HOUR-1/MIN+1/SEC-1[time:HH]\n'; done ;;
+  /FILE:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/FILE:%s\n[date:d]\n' "$growth_file"; done ;;
   "literal quotes") printf 'x%s\n' "$(repeat '"a"' "$count")" ;;
   "''") printf 'x%s\n' "$(repeat "''" "$count")" ;;
   "[[") printf 'x%s\n' "$(repeat '[[' "$count")" ;;
@@ -70,6 +74,10 @@ arguments() { # kind count
   environment) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '[time:ss]/OEM[date:dddd]\n'; done ;;
   esac
 }
+
+# A file whose time /FILE: reads.
+growth_file=$(mktemp)
+trap 'rm -f "$growth_file"' EXIT
 
 # Variables for `count` elements of the environment kind, none otherwise.
 variables() { # kind count
@@ -85,7 +93,8 @@ cost() { # program locale kind count
 }
 
 kinds=("month names" "day names" designators "quoted text" digits fields "position marks"
-  /OEM /UTC /DAY "zone elements" "week elements" "zone fields" /ENG "literal quotes" "''" "[["
+  /OEM /UTC /DAY "zone elements" "week elements" "zone fields" /ENG /AT: offsets /FILE:
+  "literal quotes" "''" "[["
   "plain text" arguments environment)
 
 failures=0

@@ -8,33 +8,15 @@
 
 namespace {
 
-// How often a field is formatted again with the room the service asked for:
-// the clock is read anew by each call, so the size may change once more.
-constexpr int FormatAttempts = 3;
+// How often a field is formatted: once more with the room the service asks
+// for, which is the same for the same moment.
+constexpr int FormatAttempts = 2;
 
 // The code page whose capitals and small letters the fold ranges pair (with
 // × and ÷ among them).
 constexpr UINT WesternCodePage = 1252;
 
 constexpr LCID EnglishUnitedStates = 0x0409;
-
-// Makes the picture's scratch block hold `count` bytes; it is kept for the
-// next field.
-bool ReservePicture(RunState *state, size_t count)
-{
-    if (count <= state->pictureCapacity)
-        return true;
-    size_t grown = count < 64 ? 64 : count;
-    void *more = state->picture ? HeapReAlloc(state->heap, 0, state->picture, grown)
-                                : HeapAlloc(state->heap, 0, grown);
-    if (!more) {
-        state->outOfMemory = 1;
-        return false;
-    }
-    state->picture = static_cast<char *>(more);
-    state->pictureCapacity = grown;
-    return true;
-}
 
 // Every `from` in the picture becomes `to`.
 void Substitute(char *picture, char from, char to)
@@ -59,8 +41,9 @@ int CallService(const RunState *state, FieldKind kind, const SYSTEMTIME *moment,
 // formatted again with the room the service says it needs.
 int FormatField(RunState *state, FieldKind kind)
 {
-    SYSTEMTIME other{};
-    const SYSTEMTIME *moment = FieldMoment(state, &other);
+    SYSTEMTIME shown{};
+    FieldMoment(state, &shown, nullptr);
+    const SYSTEMTIME *moment = &shown;
     int capacity = FieldCapacity;
     for (int attempt = 0; attempt < FormatAttempts; attempt++) {
         if (!ReserveLine(state, static_cast<size_t>(capacity)))
@@ -132,6 +115,7 @@ void FieldRule(RunState *state)
     }
     state->cursor += 5;
     ExpandField(state, static_cast<FieldKind>(state->fieldKind));
+    state->midWord = 0;
 }
 
 void ExpandField(RunState *state, FieldKind kind)

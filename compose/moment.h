@@ -6,18 +6,24 @@
 
 #include "compose/state.h"
 
-// The moment a field shows where an option asks for another than the local
-// time the formatting service reads itself: the clock in universal time
-// after "/UTC", moved by whole days after "/DAY"; null where none asks. A
-// day the platform cannot count (before 1601) keeps its time of day but
-// has no date: a year, month and day of 0.
-const SYSTEMTIME *FieldMoment(const RunState *state, SYSTEMTIME *moment);
+// The range of years the core counts in, on every platform.
+constexpr unsigned FirstYear = 1601;
+constexpr unsigned LastYear = 30827;
+
+// A moment moved by seconds on the platform's count of time, with its day
+// of the week set; by 0 it is only checked. False for a date that is none,
+// or a result outside FirstYear to LastYear.
+bool Moved(const SYSTEMTIME &moment, int64_t seconds, SYSTEMTIME *moved);
 
 // Days since 1 March of the year 0 of the proleptic Gregorian calendar.
 int32_t DayNumber(unsigned year, unsigned month, unsigned day);
 
-// The offset from UTC of the moment a field stands for, in whole minutes
-// east (seconds are cut): 0 after "/UTC"; false for a day before 1601.
-bool FieldOffset(const RunState *state, int32_t *minutes);
+// The moment a field shows: the run's moment (the clock, read once when a
+// field first needs it, or the one given) on the field's calendar, local or
+// universal after "/UTC", moved by the offsets; and where `offset` is given,
+// its offset from UTC in seconds east (0 after "/UTC"). False for a result
+// outside FirstYear to LastYear: only its time of day is set then, and its
+// year, month and day are 0.
+bool FieldMoment(RunState *state, SYSTEMTIME *shown, int32_t *offset);
 
 #endif

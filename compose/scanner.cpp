@@ -5,6 +5,7 @@
 
 #include "compose/fields.h"
 #include "compose/fold.h"
+#include "compose/given.h"
 
 namespace {
 
@@ -64,58 +65,89 @@ void SingleQuote(RunState *state)
     }
 }
 
-// "DAY" at the cursor, then a sign and one to six digits, and no seventh:
-// the offset for later fields, and the cursor past it. Anything else is no
-// day offset, and the cursor stays.
-bool DayOffset(RunState *state)
+// Our options: the offsets first, in OffsetKind's order, then the others.
+enum OptionKind { Universal = OffsetKinds, English, At, File, OptionKinds };
+
+// The option whose name (folded) starts the prefix, or OptionKinds; the
+// name's length in *length.
+int OptionAt(const char *prefix, size_t *length)
 {
-    const char *at = state->cursor + 3;
+    static const char names[OptionKinds][6] = {"YEAR", "MONTH", "DAY", "HOUR", "MIN",
+                                               "SEC",  "UTC",   "ENG", "AT:",  "FILE:"};
+    int kind = 0;
+    for (; kind < OptionKinds; kind++) {
+        *length = 0;
+        while (names[kind][*length] && prefix[*length] == names[kind][*length])
+            ++*length;
+        if (!names[kind][*length])
+            break;
+    }
+    return kind;
+}
+
+// An offset's sign and one to six digits at `at`, and no seventh: the
+// offset for later fields, and the cursor past it.
+bool Offset(RunState *state, int kind, const char *at)
+{
     if (*at != '+' && *at != '-')
         return false;
     int32_t sign = *at++ == '-' ? -1 : 1;
-    int32_t days = 0;
+    int32_t value = 0;
     int digits = 0;
-    for (; IsDigit(*at) && digits <= MaxDayDigits; at++, digits++)
-        days = days * 10 + (*at - '0');
-    if (digits == 0 || digits > MaxDayDigits)
+    for (; IsDigit(*at) && digits <= MaxOffsetDigits; at++, digits++)
+        value = value * 10 + (*at - '0');
+    if (digits == 0 || digits > MaxOffsetDigits)
         return false;
-    state->dayOffset = sign * days;
+    state->offsets[kind] = sign * value;
     state->cursor = at;
     return true;
 }
 
-// "/OEM" switches OEM mode on, "/UTC" universal time, "/DAY+n" and "/DAY-n"
-// a day offset, "/ENG" English names, each for the fields after it; "/?"
-// ends the scan with a help request; any other slash is written like the
-// other marks that introduce nothing. "/ENG" is one only where no letter or
-// digit follows, so that a path such as /srv/engine stays as it is.
-void Option(RunState *state)
+// "/OEM" switches OEM mode on and "/?" ends the scan with a help request,
+// wherever they stand. Our options stand at the start of a word only (see
+// TakeByte), so that a path such as /srv/utc/day stays as it is: "/UTC"
+// universal time, "/ENG" English names where no letter or digit follows,
+// "/AT:" and "/FILE:" the moment, and the offsets, each for the fields
+// after it. Any other slash is written like the other marks that introduce
+// nothing.
+void Option(RunState *state, bool atWord)
 {
-    TakePrefix(state, 3);
-    if (strcmp(state->prefix, "OEM") == 0) {
+    TakePrefix(state, 5);
+    size_t length = 0;
+    int kind = atWord ? OptionAt(state->prefix, &length) : OptionKinds;
+    const char *after = state->cursor + 3;
+    bool taken = true;
+    if (state->prefix[0] == 'O' && state->prefix[1] == 'E' && state->prefix[2] == 'M') {
         state->oemMode = 1;
-        state->cursor += 3;
-    } else if (strcmp(state->prefix, "UTC") == 0) {
-        state->utcMode = 1;
-        state->cursor += 3;
-    } else if (strcmp(state->prefix, "ENG") == 0 && !IsAsciiAlnum(state->cursor[3])) {
-        state->englishMode = 1;
-        state->cursor += 3;
-    } else if (strcmp(state->prefix, "DAY") == 0 && DayOffset(state)) {
-        // the offset is taken
+        state->cursor = after;
     } else if (*state->cursor == '?') {
         state->helpMark = '?';
+    } else if (kind == Universal || (kind == English && !IsAsciiAlnum(*after))) {
+        (kind == Universal ? state->utcMode : state->englishMode) = 1;
+        state->cursor = after;
+    } else if (kind == At || kind == File) {
+        GivenMoment(state, kind == File);
     } else {
-        state->pending = '/';
+        taken = kind < OffsetKinds && Offset(state, kind, state->cursor + length);
     }
+    if (taken)
+        state->midWord = 0;
+    else
+        state->pending = '/';
 }
 
+// Our options may begin at the start of the text, after a space, after a
+// field, after a double quote that switches literal mode, and after another
+// option.
 void TakeByte(RunState *state)
 {
     unsigned char byte = static_cast<unsigned char>(*state->cursor++);
+    bool atWord = !state->midWord;
     state->current = byte;
+    state->midWord = byte != ' ';
     if (byte == '"') {
         state->literalMode ^= 1;
+        state->midWord = 0;
         return;
     }
     if (state->literalMode) {
@@ -134,7 +166,7 @@ void TakeByte(RunState *state)
         FieldRule(state);
         break;
     case '/':
-        Option(state);
+        Option(state, atWord);
         break;
     default:
         state->pending = static_cast<char>(byte);

@@ -100,20 +100,12 @@ void ExpandStamp(RunState *state, FieldKind kind)
     if (*state->cursor == ']')
         state->cursor++;
 
-    int32_t minutes = 0;
-    WeekDate week{};
-    if (kind == Zone) {
-        if (!FieldOffset(state, &minutes))
-            return;
-    } else {
-        SYSTEMTIME moment{};
-        const SYSTEMTIME *shown = FieldMoment(state, &moment);
-        if (!shown)
-            GetLocalTime(&moment);
-        if (moment.wYear == 0)
-            return;
-        week = WeekOf(moment);
-    }
+    SYSTEMTIME moment{};
+    int32_t seconds = 0;
+    if (!FieldMoment(state, &moment, kind == Zone ? &seconds : nullptr))
+        return;
+    int32_t minutes = seconds / 60; // seconds are cut
+    WeekDate week = WeekOf(moment);
 
     const char *letters = kind == Zone ? "hm" : "wyd";
     bool signWritten = false;

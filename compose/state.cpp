@@ -52,3 +52,19 @@ bool ReserveLine(RunState *state, size_t bytes)
     state->lineLimit = line + grown - 1;
     return true;
 }
+
+bool ReservePicture(RunState *state, size_t count)
+{
+    if (count <= state->pictureCapacity)
+        return true;
+    size_t grown = count < 64 ? 64 : count;
+    void *more = state->picture ? HeapReAlloc(state->heap, 0, state->picture, grown)
+                                : HeapAlloc(state->heap, 0, grown);
+    if (!more) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    state->picture = static_cast<char *>(more);
+    state->pictureCapacity = grown;
+    return true;
+}

@@ -13,10 +13,18 @@ constexpr size_t OutputLineCapacity = 4096;
 constexpr size_t MaxLineCapacity = 0x7FFF0000;
 // A position mark pads the line to at most this many bytes.
 constexpr int32_t MaxPadTarget = 1048576;
-// The most digits of a day offset ("/DAY-999999").
-constexpr int MaxDayDigits = 6;
+// The most digits of an offset ("/DAY-999999").
+constexpr int MaxOffsetDigits = 6;
 
 enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2, Zone = 3, Week = 4 };
+
+// What the run's moment is: the clock, not read yet; an instant, in
+// universal time; or a local wall-clock time, as written.
+enum MomentKind : int32_t { ClockUnread = 0, InstantMoment = 1, WallClockMoment = 2 };
+
+// The offsets of "/YEAR", "/MONTH", "/DAY", "/HOUR", "/MIN" and "/SEC", in
+// the order they are applied.
+enum OffsetKind : int32_t { Years, Months, Days, Hours, Minutes, Seconds, OffsetKinds };
 
 struct RunState {
     const char *cursor; // next byte of the tail not yet taken
@@ -37,10 +45,14 @@ struct RunState {
     char *lineLimit; // the last byte of the line, kept for its NUL
     char *picture;   // scratch for a field's picture, reused
     size_t pictureCapacity;
-    int32_t outOfMemory; // 1 when the line could not grow: nothing is written
-    int32_t utcMode;     // 1 once "/UTC" has been read: later fields show UTC
-    int32_t dayOffset;   // the days of the last "/DAY+n" or "/DAY-n", 0 for none
-    int32_t englishMode; // 1 once "/ENG" has been read: later names are English
+    int32_t outOfMemory;          // 1 when the line could not grow: nothing is written
+    int32_t utcMode;              // 1 once "/UTC" has been read: later fields show UTC
+    int32_t englishMode;          // 1 once "/ENG" has been read: later names are English
+    int32_t offsets[OffsetKinds]; // of the last option of each kind, 0 for none
+    int32_t midWord;              // 1 where our options may not begin (see the scanner)
+    int32_t failed;               // 1 once an option failed: the line holds the message
+    int32_t momentKind;           // MomentKind
+    SYSTEMTIME moment;            // the run's moment, read or given once
 };
 
 // Creates the line at its initial capacity, not cleared: nothing past
@@ -64,5 +76,16 @@ inline void AppendByte(RunState *state, char byte)
         return;
     *state->writePos++ = byte;
 }
+
+inline void AppendText(RunState *state, const char *text)
+{
+    while (*text)
+        AppendByte(state, *text++);
+}
+
+// Makes the scratch block for a field's picture (or a path) hold `count`
+// bytes; it is kept for the next. False (and outOfMemory set) without
+// memory.
+bool ReservePicture(RunState *state, size_t count);
 
 #endif

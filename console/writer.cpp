@@ -19,14 +19,14 @@ BOOL WINAPI ControlHandler(DWORD)
 
 // The console first, a file or pipe when the handle is not a console. A
 // line never grows past a DWORD's count (MaxLineCapacity).
-bool WriteBytes(const char *bytes, size_t size)
+bool WriteBytes(HANDLE handle, const char *bytes, size_t size)
 {
     DWORD count = static_cast<DWORD>(size);
     DWORD written = 0;
-    if (WriteConsoleA(standardOutput, bytes, count, &written, nullptr))
+    if (WriteConsoleA(handle, bytes, count, &written, nullptr))
         return written == count;
     written = 0;
-    return WriteFile(standardOutput, bytes, count, &written, nullptr) && written == count;
+    return WriteFile(handle, bytes, count, &written, nullptr) && written == count;
 }
 
 } // namespace
@@ -44,11 +44,16 @@ bool WriteText(const char *text)
     if (!text)
         return true;
     size_t count = strlen(text);
-    return count == 0 || WriteBytes(text, count);
+    return count == 0 || WriteBytes(standardOutput, text, count);
 }
 
 bool WriteLine(const char *text)
 {
     bool ok = WriteText(text);
-    return WriteBytes("\n", 1) && ok;
+    return WriteBytes(standardOutput, "\n", 1) && ok;
+}
+
+bool WriteError(const char *text)
+{
+    return WriteBytes(standardError, text, strlen(text));
 }

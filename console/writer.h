@@ -13,4 +13,8 @@ void StartConsole();
 bool WriteText(const char *text);
 bool WriteLine(const char *text);
 
+// Writes a message to standard error, the one the run ends with when an
+// option fails; whether every byte was written.
+bool WriteError(const char *text);
+
 #endif

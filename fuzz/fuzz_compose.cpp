@@ -43,37 +43,51 @@ bool StartsFolded(const char *p, const char *word)
 // The options that choose a field's moment.
 struct Moment {
     bool utc = false;
-    int days = 0;
+    long offsets[6] = {}; // years, months, days, hours, minutes, seconds
 };
 
+// The target's fixed instant, and its zone's offset (five and a half hours
+// east, always, so that local wall-clock time runs as universal time does).
+constexpr time_t FixedInstant = 936821221;
+constexpr long ZoneSeconds = 19800;
+
 // The moment a field shows after the options, by the C library's calendar:
-// the clock's reading as the platform gives it, days added to the date
-// alone. A day before 1601 keeps its time but has no date.
-const SYSTEMTIME *ModelMoment(const Moment &m, SYSTEMTIME *t)
+// years and months with the day clamped, then days, then elapsed seconds.
+// A moment outside 1601 to 30827 keeps its time of day but has no date.
+SYSTEMTIME ModelMoment(const Moment &m)
 {
-    if (!m.utc && m.days == 0)
-        return nullptr;
-    if (m.utc)
-        GetSystemTime(t);
-    else
-        GetLocalTime(t);
-    tm day{};
-    day.tm_year = t->wYear - 1900;
-    day.tm_mon = t->wMonth - 1;
-    day.tm_mday = t->wDay + m.days;
-    timegm(&day);
-    bool dated = day.tm_year + 1900 >= 1601;
-    t->wYear = static_cast<WORD>(dated ? day.tm_year + 1900 : 0);
-    t->wMonth = static_cast<WORD>(dated ? day.tm_mon + 1 : 0);
-    t->wDay = static_cast<WORD>(dated ? day.tm_mday : 0);
-    t->wDayOfWeek = static_cast<WORD>(day.tm_wday);
-    return t;
+    time_t seconds = FixedInstant + (m.utc ? 0 : ZoneSeconds);
+    tm t{};
+    gmtime_r(&seconds, &t);
+    long months = t.tm_year * 12L + t.tm_mon + m.offsets[0] * 12 + m.offsets[1];
+    long year = 1900 + (months >= 0 ? months / 12 : (months - 11) / 12);
+    bool inRange = year >= 1601 && year <= 30827;
+    if (inRange) {
+        static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        t.tm_year = static_cast<int>(year - 1900);
+        t.tm_mon = static_cast<int>(months - (year - 1900) * 12);
+        bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+        t.tm_mday = std::min(t.tm_mday, lengths[t.tm_mon] + (t.tm_mon == 1 && leap));
+    }
+    seconds = timegm(&t) + m.offsets[2] * 86400L;
+    seconds += m.offsets[3] * 3600L + m.offsets[4] * 60L + m.offsets[5];
+    gmtime_r(&seconds, &t);
+    inRange = inRange && t.tm_year + 1900 >= 1601 && t.tm_year + 1900 <= 30827;
+    SYSTEMTIME s{};
+    s.wYear = static_cast<WORD>(inRange ? t.tm_year + 1900 : 0);
+    s.wMonth = static_cast<WORD>(inRange ? t.tm_mon + 1 : 0);
+    s.wDay = static_cast<WORD>(inRange ? t.tm_mday : 0);
+    s.wDayOfWeek = static_cast<WORD>(t.tm_wday);
+    s.wHour = static_cast<WORD>(t.tm_hour);
+    s.wMinute = static_cast<WORD>(t.tm_min);
+    s.wSecond = static_cast<WORD>(t.tm_sec);
+    return s;
 }
 
 void ModelField(std::string *out, const char **p, bool date, const Moment &m)
 {
-    SYSTEMTIME moment{};
-    const SYSTEMTIME *at = ModelMoment(m, &moment);
+    SYSTEMTIME moment = ModelMoment(m);
+    const SYSTEMTIME *at = &moment;
     std::string picture;
     while (**p && **p != ']')
         picture += static_cast<char>(AsciiLower(static_cast<unsigned char>(*(*p)++)));
@@ -109,10 +123,7 @@ std::string Digits(unsigned long value, std::size_t least)
 // offset that of the target's zone (five and a half hours east, always).
 void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
 {
-    SYSTEMTIME moment{};
-    const SYSTEMTIME *at = ModelMoment(m, &moment);
-    if (!at)
-        GetLocalTime(&moment);
+    SYSTEMTIME moment = ModelMoment(m);
     const char *start = *p;
     while (**p && **p != ']')
         (*p)++;
@@ -168,35 +179,47 @@ void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
     }
 }
 
-// "DAY", a sign and one to six digits, no seventh: the days, and p past them.
-bool ModelDays(const char **p, int *days)
+// An offset's name, a sign and one to six digits, no seventh: its value,
+// and p past them.
+bool ModelOffset(const char **p, Moment *moment)
 {
-    const char *at = *p + 3;
-    if (!StartsFolded(*p, "DAY") || (*at != '+' && *at != '-'))
-        return false;
-    int sign = *at++ == '-' ? -1 : 1;
-    int n = 0;
-    int digits = 0;
-    while (*at >= '0' && *at <= '9' && digits < 7) {
-        n = n * 10 + (*at++ - '0');
-        digits++;
+    static const char *const names[6] = {"YEAR", "MONTH", "DAY", "HOUR", "MIN", "SEC"};
+    for (int kind = 0; kind < 6; kind++) {
+        const char *at = *p + std::strlen(names[kind]);
+        if (!StartsFolded(*p, names[kind]) || (*at != '+' && *at != '-'))
+            continue;
+        int sign = *at++ == '-' ? -1 : 1;
+        long n = 0;
+        int digits = 0;
+        while (*at >= '0' && *at <= '9' && digits < 7) {
+            n = n * 10 + (*at++ - '0');
+            digits++;
+        }
+        if (digits == 0 || digits == 7)
+            return false;
+        moment->offsets[kind] = sign * n;
+        *p = at;
+        return true;
     }
-    if (digits == 0 || digits == 7)
-        return false;
-    *days = sign * n;
-    *p = at;
-    return true;
+    return false;
 }
 
-// Returns false when the tail asks for help.
-bool Model(const char *p, std::string *out)
+// What the model makes of a tail: the line, a help request, or a moment
+// given by "/AT:" or "/FILE:", which it does not read.
+enum class Modelled { Line, Help, Given };
+
+Modelled Model(const char *p, std::string *out)
 {
     bool literal = false;
+    bool word = true; // where our options may begin
     Moment moment;
     while (*p) {
         char c = *p++;
+        bool atWord = word;
+        word = c == ' ';
         if (c == '"') {
             literal = !literal;
+            word = true;
         } else if (literal) {
             *out += c;
         } else if (c == '@') {
@@ -221,35 +244,40 @@ bool Model(const char *p, std::string *out)
                 bool date = Upper(static_cast<unsigned char>(*p)) == 'D';
                 p += 5;
                 ModelField(out, &p, date, moment);
+                word = true;
             } else if (StartsFolded(p, "ZONE:") || StartsFolded(p, "WEEK:")) {
                 bool zone = Upper(static_cast<unsigned char>(*p)) == 'Z';
                 p += 5;
                 ModelStamp(out, &p, zone, moment);
+                word = true;
             } else {
                 *out += '[';
                 if (*p == '[')
                     p++;
             }
         } else if (c == '/') {
+            word = true;
             if (StartsFolded(p, "OEM")) {
                 p += 3; // the C locale's bytes, which it passes as they are
-            } else if (StartsFolded(p, "UTC")) {
+            } else if (*p == '?') {
+                return Modelled::Help;
+            } else if (atWord && StartsFolded(p, "UTC")) {
                 moment.utc = true;
                 p += 3;
-            } else if (StartsFolded(p, "ENG") && !std::isalnum(static_cast<unsigned char>(p[3]))) {
+            } else if (atWord && StartsFolded(p, "ENG") &&
+                       !std::isalnum(static_cast<unsigned char>(p[3]))) {
                 p += 3; // English names, which the C locale has already
-            } else if (ModelDays(&p, &moment.days)) {
-                // the days are taken
-            } else if (*p == '?') {
-                return false;
-            } else {
+            } else if (atWord && (StartsFolded(p, "AT:") || StartsFolded(p, "FILE:"))) {
+                return Modelled::Given;
+            } else if (!atWord || !ModelOffset(&p, &moment)) {
                 *out += '/';
+                word = false;
             }
         } else {
             *out += c;
         }
     }
-    return true;
+    return Modelled::Line;
 }
 
 } // namespace
@@ -258,7 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // 1999-09-08 20:07:01 UTC, already the 9th where the target runs
     // (c_locale.cpp sets a zone five and a half hours east).
-    static const time_t instant = 936821221;
+    static const time_t instant = FixedInstant;
     PosixFixClock(&instant);
 
     // An exact-size copy, so that a read past the tail's NUL is caught.
@@ -277,12 +305,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         *state.writePos != '\0' || state.writePos > state.lineLimit)
         std::abort();
     std::string expected;
-    bool composed = Model(tail, &expected);
-    if (composed == (state.helpMark == '?'))
+    Modelled modelled = Model(tail, &expected);
+    std::string line(state.outputStart, static_cast<std::size_t>(state.lineLength));
+    // A given moment is parsed for memory errors alone; a failure is one
+    // message line.
+    if (modelled == Modelled::Given) {
+        if (state.failed && (line.rfind("kolbex: /", 0) != 0 || line.back() != '\n'))
+            std::abort();
+    } else if ((modelled == Modelled::Help) != (state.helpMark == '?') || state.failed ||
+               (modelled == Modelled::Line && line != expected)) {
         std::abort();
-    if (std::string(state.outputStart, static_cast<std::size_t>(state.lineLength)) != expected &&
-        composed)
-        std::abort();
+    }
     ReleaseOutputLine(&state);
     std::free(tail);
     return 0;

@@ -57,6 +57,21 @@ struct FILETIME {
     DWORD dwHighDateTime;
 };
 
+// A file's attributes and times; only the time of its last write is offered.
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard };
+
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_NAME 123
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1)) // NOLINT(performance-no-int-to-ptr)
 #define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
@@ -83,7 +98,6 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 BOOL WINAPI HeapDestroy(HANDLE heap);
 
 void WINAPI GetSystemTime(SYSTEMTIME *time);
-void WINAPI GetLocalTime(SYSTEMTIME *time);
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time);
 BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
@@ -95,6 +109,9 @@ int WINAPI GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME *time, LPCS
                           LPSTR timeStr, int capacity);
 
 UINT WINAPI GetACP(void);
+
+BOOL WINAPI GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID information);
+DWORD WINAPI GetLastError(void);
 
 #endif
 

@@ -16,6 +16,10 @@ void Finish(RunState *state)
     if (state->outOfMemory) {
         // A cut line is worse than none: write nothing.
         state->exitCode = ExitFailed;
+    } else if (state->failed) {
+        // Nothing on standard output, never a stamp of another moment.
+        WriteError(state->outputStart);
+        state->exitCode = ExitFailed;
     } else if (state->lineLength == 0 || state->helpMark == '?') {
         WriteLine(Banner);
         WriteText(HelpText);

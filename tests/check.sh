@@ -153,6 +153,7 @@ static_build() {
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" -DKOLBEX_WERROR=ON >/dev/null &&
     cmake --build "$dir" -j"$jobs" &&
     KOLBEX_E2E_PROGRAM="$top/$dir/kolbex" KOLBEX_E2E_EMULATOR=$emulator build/tests/kolbex_e2e &&
+    python3 tests/check-given.py $emulator "$dir/kolbex" &&
     KOLBEX_E2E_EMULATOR=$emulator bash tests/check-locales.sh build/kolbex build/locales \
       "$(faketime_library)" "$dir/kolbex"
 }

@@ -1,7 +1,7 @@
-// The clock: GetSystemTime and GetLocalTime, universal time to local time
-// in the zone, and the conversions between a SYSTEMTIME and a FILETIME
-// with which days are added, on the C library's proleptic Gregorian
-// calendar, counted from 1601 as Windows counts.
+// The clock: GetSystemTime, universal time to local time in the zone, and
+// the conversions between a SYSTEMTIME and a FILETIME with which moments
+// are moved, on the C library's proleptic Gregorian calendar, counted from
+// 1601 as Windows counts; and a file's time of last write.
 #include <time.h>
 
 #include "platform/posix/posix.h"
@@ -10,6 +10,20 @@
 namespace {
 
 const time_t *fixedInstant;
+// The last universal time read or converted, to the second, and its
+// seconds: every field converts the run's reading, and the conversions
+// (timegm, and musl's scan of the environment) cost more than the rest of
+// a field.
+SYSTEMTIME last{};
+time_t lastSeconds = -1; // none
+bool lastConverted;      // lastLocal holds its local time
+tm lastLocal;
+
+bool SameSecond(const SYSTEMTIME &a, const SYSTEMTIME &b)
+{
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
 
 constexpr uint64_t TicksPerSecond = 10000000;
 // Seconds from 1601-01-01 to 1970-01-01.
@@ -54,42 +68,30 @@ void ReadZoneOnce()
 #endif
 }
 
-// The clock's reading, in the zone or in universal time. One local time
-// serves a whole second: musl's conversion scans the environment, and
-// fields read the clock each.
-void Now(SYSTEMTIME *time, bool local)
+} // namespace
+
+// Tests change TZ between fixed instants: the kept conversion goes.
+void PosixFixClock(const time_t *instant)
 {
-    static time_t second = -1;
-    static tm cached;
-    ReadZoneOnce();
+    fixedInstant = instant;
+    lastSeconds = -1;
+}
+
+void WINAPI GetSystemTime(SYSTEMTIME *time)
+{
     timespec now{};
     if (fixedInstant)
         now.tv_sec = *fixedInstant;
     else
         clock_gettime(CLOCK_REALTIME, &now);
     tm universal{};
-    if (!local)
-        gmtime_r(&now.tv_sec, &universal);
-    else if (now.tv_sec != second || fixedInstant)
-        second = localtime_r(&now.tv_sec, &cached) ? now.tv_sec : -1;
-    *time = FromTm(local ? cached : universal, now.tv_nsec / 1000000);
-}
-
-} // namespace
-
-void PosixFixClock(const time_t *instant)
-{
-    fixedInstant = instant;
-}
-
-void WINAPI GetLocalTime(SYSTEMTIME *time)
-{
-    Now(time, true);
-}
-
-void WINAPI GetSystemTime(SYSTEMTIME *time)
-{
-    Now(time, false);
+    gmtime_r(&now.tv_sec, &universal);
+    *time = FromTm(universal, now.tv_nsec / 1000000);
+    if (now.tv_sec != lastSeconds) {
+        last = *time;
+        lastSeconds = now.tv_sec;
+        lastConverted = false;
+    }
 }
 
 // The core relies on a date before 1601 being refused.
@@ -105,16 +107,23 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime)
 }
 
 // In the zone in force (the only one the core asks for), whose history the
-// C library knows.
+// C library knows. The last answer is kept: musl's conversion scans the
+// environment, and every field converts the run's moment.
 BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
                                             const SYSTEMTIME *universal, SYSTEMTIME *local)
 {
     ReadZoneOnce();
-    time_t seconds = Seconds(*universal);
-    tm t{};
-    if (universal->wYear < 1601 || !localtime_r(&seconds, &t))
+    if (universal->wYear < 1601)
         return FALSE;
-    *local = FromTm(t, universal->wMilliseconds);
+    if (lastSeconds < 0 || !SameSecond(*universal, last)) {
+        last = *universal;
+        lastSeconds = Seconds(*universal);
+        lastConverted = false;
+    }
+    if (!lastConverted && !localtime_r(&lastSeconds, &lastLocal))
+        return FALSE;
+    lastConverted = true;
+    *local = FromTm(lastLocal, universal->wMilliseconds);
     return TRUE;
 }
 

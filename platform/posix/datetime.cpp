@@ -1,6 +1,6 @@
 // GetDateFormatA and GetTimeFormatA: Windows' picture language, with
 // the names of the user's locale, for what the core passes: a picture, and
-// a moment the clock gave (null for now) whose day of the week is set.
+// a moment whose day of the week is set.
 #include <string.h>
 #include <time.h>
 
@@ -182,11 +182,7 @@ void Format(Output *out, Kind kind, const char *picture, const SYSTEMTIME &t)
 int FormatCall(Kind kind, LCID locale, const SYSTEMTIME *moment, LPCSTR picture, LPSTR result,
                int capacity)
 {
-    SYSTEMTIME t{};
-    if (moment)
-        t = *moment;
-    else
-        GetLocalTime(&t);
+    const SYSTEMTIME &t = *moment;
     if (kind == DatePicture && t.wYear < 1601)
         return 0;
     Output out{result, capacity, 0, locale == EnglishUnitedStates};

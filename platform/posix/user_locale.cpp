@@ -72,8 +72,14 @@ bool NamesUtf8(const char *name)
 // past ASCII from then on, unnoticed: the locale's own designators tell.
 bool ReadsItsDesignators()
 {
-    return mbstowcs(nullptr, nl_langinfo(AM_STR), 0) != static_cast<size_t>(-1) &&
-           mbstowcs(nullptr, nl_langinfo(PM_STR), 0) != static_cast<size_t>(-1);
+    const char *const designators[] = {nl_langinfo(AM_STR), nl_langinfo(PM_STR)};
+    for (const char *text : designators) {
+        mbstate_t state{};
+        for (size_t left = strlen(text), n = 0; left > 0; text += n, left -= n)
+            if ((n = mbrtowc(nullptr, text, left, &state)) == 0 || n > left)
+                return false;
+    }
+    return true;
 }
 
 // The names, the character set and its converter are loaded together or

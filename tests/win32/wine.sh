@@ -6,6 +6,7 @@
 #   wine.sh reference LOADER PREFIX REFERENCE OUTPUT EXPECTED
 #   wine.sh codepages LOADER PREFIX REFERENCE EXPECTED
 #   wine.sh moments   LOADER PREFIX PROGRAM CHECK
+#   wine.sh given     LOADER PREFIX PROGRAM CHECK
 #   wine.sh console   LOADER PREFIX PROGRAM
 #   wine.sh batch     LOADER PREFIX PROGRAM README
 #
@@ -88,6 +89,18 @@ moments() {
     echo "not run: the clock-faking library does not reach this Wine loader's clock ($loader)"
     status=77
   fi
+  wineserver -k
+  return "$status"
+}
+
+# The given moments, file times and the word-start rule (check-given.py).
+# The server is started first and apart: one that a run starts keeps that
+# run's output pipes open until it ends.
+given() {
+  "$loader" cmd /c exit >/dev/null 2>&1
+  wineserver -p
+  local status=0
+  /usr/bin/python3 "$2" --windows "$loader" "$1" || status=$?
   wineserver -k
   return "$status"
 }

@@ -1,0 +1,215 @@
+#include "compose/given.h"
+
+#include <string.h>
+
+#include "compose/moment.h"
+
+namespace {
+
+// The given moments, here as on every platform.
+constexpr int32_t LastGivenYear = 9999;
+
+// The length of the run of digits at `p`, which is taken whole, and the
+// value of its first 12 digits.
+int Digits(const char *p, int64_t *value)
+{
+    int n = 0;
+    for (*value = 0; p[n] >= '0' && p[n] <= '9'; n++)
+        if (n < 12)
+            *value = *value * 10 + (p[n] - '0');
+    return n;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The value of `count` digits.
+WORD Number(const char *p, int count)
+{
+    WORD value = 0;
+    while (count-- > 0)
+        value = static_cast<WORD>(value * 10 + (*p++ - '0'));
+    return value;
+}
+
+// How much of the text at `p` has the shape: '#' a digit, any other byte
+// itself (a letter in either case).
+int Match(const char *p, const char *shape)
+{
+    int n = 0;
+    while (shape[n] && (shape[n] == '#' ? IsDigit(p[n]) : (p[n] | 0x20) == (shape[n] | 0x20)))
+        n++;
+    return n;
+}
+
+// ".f" to ".fffffffff" at *p, cut to milliseconds; nothing where no digit
+// follows the point. False for more than nine digits.
+bool Fraction(const char **p, int32_t *milliseconds)
+{
+    int64_t ignored = 0;
+    int n = **p == '.' ? Digits(*p + 1, &ignored) : 0;
+    *milliseconds = 0;
+    for (int i = 0; i < 3; i++)
+        *milliseconds = *milliseconds * 10 + (i < n ? (*p)[1 + i] - '0' : 0);
+    *p += n > 0 ? 1 + n : 0;
+    return n <= 9;
+}
+
+// YYYY-MM-DD, then Thh:mm and :ss.f where they follow, then Z or an offset:
+// the longest text of that shape whose runs of digits are whole. False
+// where there is none, or a value is out of range.
+bool ReadIso(const char **at, SYSTEMTIME *t, MomentKind *kind)
+{
+    const char *p = *at;
+    int n = Match(p, "####-##-##T##:##:##");
+    int length = n >= 19 && !IsDigit(p[19]) ? 19 : n >= 16 && !IsDigit(p[16]) ? 16 : 10;
+    const char *end = p + length;
+    if (n < 10 || IsDigit(*end))
+        return false;
+    SYSTEMTIME given = {Number(p, 4), Number(p + 5, 2), 0, Number(p + 8, 2), 0, 0, 0, 0};
+    if (given.wYear < FirstYear || given.wYear > LastGivenYear)
+        return false;
+    if (length > 10) {
+        given.wHour = Number(p + 11, 2);
+        given.wMinute = Number(p + 14, 2);
+    }
+    int32_t milliseconds = 0;
+    if (length > 16) {
+        given.wSecond = Number(p + 17, 2);
+        if (!Fraction(&end, &milliseconds))
+            return false;
+        given.wMilliseconds = static_cast<WORD>(milliseconds);
+    }
+    // Z, or an offset of at most 23:59.
+    int32_t offset = 0;
+    *kind = WallClockMoment;
+    if ((*end | 0x20) == 'z') {
+        *kind = InstantMoment;
+        end++;
+    } else if ((*end == '+' || *end == '-') && Match(end + 1, "##:##") == 5 && !IsDigit(end[6])) {
+        WORD hours = Number(end + 1, 2);
+        WORD minutes = Number(end + 4, 2);
+        if (hours > 23 || minutes > 59)
+            return false;
+        offset = (hours * 60 + minutes) * (*end == '-' ? -60 : 60);
+        *kind = InstantMoment;
+        end += 6;
+    }
+    // The platform's calendar checks the date and time: one out of range
+    // comes back as another, or not at all.
+    SYSTEMTIME checked{};
+    *at = end;
+    if (!Moved(given, 0, &checked))
+        return false;
+    checked.wDayOfWeek = 0;
+    return memcmp(&checked, &given, sizeof given) == 0 && Moved(given, -offset, t);
+}
+
+// @N, @-N, @N.f: seconds since 1970 (up to 12 digits), as an instant. A
+// fraction before 1970 counts back too: @-1.5 is 1969-12-31T23:59:58.5.
+bool ReadEpoch(const char **at, SYSTEMTIME *t)
+{
+    static const SYSTEMTIME epoch = {1970, 1, 4, 1, 0, 0, 0, 0};
+    const char *p = *at + 1;
+    bool negative = *p == '-';
+    p += negative;
+    int64_t seconds = 0;
+    int n = Digits(p, &seconds);
+    p += n;
+    int32_t milliseconds = 0;
+    if (n == 0 || n > 12 || !Fraction(&p, &milliseconds))
+        return false;
+    if (negative) {
+        seconds = milliseconds > 0 ? -seconds - 1 : -seconds;
+        milliseconds = milliseconds > 0 ? 1000 - milliseconds : 0;
+    }
+    *at = p;
+    if (!Moved(epoch, seconds, t) || t->wYear > LastGivenYear)
+        return false;
+    t->wMilliseconds = static_cast<WORD>(milliseconds);
+    return true;
+}
+
+// The reason the platform gives for a file it cannot examine.
+const char *FileError()
+{
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "no such file";
+    case ERROR_ACCESS_DENIED:
+        return "permission denied";
+    default:
+        return "cannot be examined";
+    }
+}
+
+// The path after "/FILE:" runs to the next space, or from a double quote to
+// the next one; `end` is left where the option as written ends. Its time is
+// the last write's, which no file is opened for.
+const char *ReadFile(RunState *state, const char **at, const char **end, SYSTEMTIME *t)
+{
+    const char *path = *at + (**at == '"');
+    const char *stop = strchr(path, path > *at ? '"' : ' ');
+    size_t length = stop ? static_cast<size_t>(stop - path) : strlen(path);
+    *end = path + length + (path > *at && path[length] == '"');
+    if (!ReservePicture(state, length + 1))
+        return nullptr;
+    memcpy(state->picture, path, length);
+    state->picture[length] = '\0';
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(state->picture, GetFileExInfoStandard, &data))
+        return FileError();
+    SYSTEMTIME written{};
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &written) || written.wYear > LastYear)
+        return "its time is out of range";
+    *t = written;
+    *at = *end + (**end == ' ');
+    return nullptr;
+}
+
+// The line becomes the message: the option as written, from its slash to
+// `end`, and the reason.
+void Fail(RunState *state, const char *start, const char *end, const char *reason)
+{
+    state->writePos = state->outputStart;
+    AppendText(state, "kolbex: ");
+    for (const char *p = start; p < end; p++)
+        AppendByte(state, *p);
+    AppendText(state, ": ");
+    AppendText(state, reason);
+    AppendByte(state, '\n');
+    state->failed = 1;
+    // The scan ends here.
+    state->cursor += strlen(state->cursor);
+}
+
+} // namespace
+
+void GivenMoment(RunState *state, bool file)
+{
+    const char *start = state->cursor - 1;
+    const char *at = state->cursor + (file ? 5 : 3);
+    const char *end = nullptr;
+    SYSTEMTIME t{};
+    MomentKind kind = InstantMoment;
+    const char *reason = nullptr;
+    if (file) {
+        reason = ReadFile(state, &at, &end, &t);
+    } else if (*at == '@' ? !ReadEpoch(&at, &t) : !ReadIso(&at, &t, &kind)) {
+        end = strchr(start, ' ');
+        end = end ? end : start + strlen(start);
+        reason = "not a moment";
+    }
+    if (state->outOfMemory)
+        return;
+    if (reason) {
+        Fail(state, start, end, reason);
+        return;
+    }
+    state->moment = t;
+    state->momentKind = kind;
+    state->cursor = at;
+}

@@ -1,0 +1,48 @@
+// GetFileAttributesExA, for the time a file was last written, and the
+// reason a call failed, from stat(): a symbolic link is followed.
+#include <errno.h>
+#include <sys/stat.h>
+
+#include "platform/platform.h"
+
+namespace {
+
+DWORD lastError;
+
+DWORD ErrorOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+        return ERROR_ACCESS_DENIED;
+    default:
+        return ERROR_INVALID_NAME;
+    }
+}
+
+} // namespace
+
+BOOL WINAPI GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS, LPVOID information)
+{
+    struct stat status {};
+    if (stat(name, &status) != 0) {
+        lastError = ErrorOf(errno);
+        return FALSE;
+    }
+    // 100-nanosecond intervals since 1601: a time before is out of range.
+    int64_t ticks =
+        (status.st_mtim.tv_sec + int64_t{11644473600}) * 10000000 + status.st_mtim.tv_nsec / 100;
+    auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
+    *data = {};
+    data->ftLastWriteTime.dwLowDateTime = static_cast<DWORD>(ticks);
+    data->ftLastWriteTime.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
+    return TRUE;
+}
+
+DWORD WINAPI GetLastError(void)
+{
+    return lastError;
+}

@@ -1,0 +1,179 @@
+#!/usr/bin/python3
+"""Given moments, arithmetic beyond days, file times and the word-start rule,
+against Python's zoneinfo.
+
+    check-given.py [--windows] PROGRAM...
+
+PROGRAM may be a loader and its program (wine64 kolbex.exe). With --windows
+each line goes to the program as a command line through cmd.exe, and the
+rows that need a zone's history (Windows reads every day by the system's
+present rules) are left out. Files are made in a folder of their own, which
+is the program's working folder.
+"""
+import datetime
+import os
+import subprocess
+import sys
+import tempfile
+import zoneinfo
+
+windows = sys.argv[1] == "--windows"
+program = sys.argv[2:] if windows else sys.argv[1:]
+UTC = datetime.timezone.utc
+
+
+def wall(zone, *fields):
+    """A local wall-clock time as an instant: one that never was or was there
+    twice takes the offset in force just before the change."""
+    tz = zoneinfo.ZoneInfo(zone)
+    naive = datetime.datetime(*fields)
+    held = {aware.utcoffset() for aware in (naive.replace(fold=f, tzinfo=tz) for f in (0, 1))
+            if aware.astimezone(UTC).astimezone(tz).replace(tzinfo=None) == naive}
+    before = (naive - datetime.timedelta(days=1)).replace(tzinfo=tz).utcoffset()
+    offset = held.pop() if len(held) == 1 else before
+    return naive.replace(tzinfo=datetime.timezone(offset)).astimezone(UTC)
+
+
+def at(zone, instant, picture):
+    """An instant shown in a zone (or UTC) by a strftime picture."""
+    tz = UTC if zone == "UTC" else zoneinfo.ZoneInfo(zone)
+    return instant.astimezone(tz).strftime(picture)
+
+
+def offset(zone, instant):
+    text = at(zone, instant, "%z")
+    return text[:3] + ":" + text[3:5]
+
+
+berlin = "Europe/Berlin"
+york = "America/New_York"
+spring = wall(berlin, 2026, 3, 29, 3, 30)
+york_spring = wall(york, 2026, 3, 8, 1, 59, 59) + datetime.timedelta(seconds=1)
+# Each row: TZ, the line (words as typed: no quoting), what it writes, and
+# whether it needs the zone's history.
+moments = [
+    ("UTC", "/AT:2026-03-31T12:00/MONTH-1[date:yyyy-mm-dd]", "2026-02-28", False),
+    ("UTC", "/AT:2024-03-31/MONTH-1[date:yyyy-mm-dd] /MONTH+11[date:yyyy-mm-dd]",
+     "2024-02-29 2025-02-28", False),
+    ("UTC", "/AT:2024-02-29/YEAR+1[date:yyyy-mm-dd] /YEAR+4[date:yyyy-mm-dd]",
+     "2025-02-28 2028-02-29", False),
+    ("UTC", "/AT:@0/UTC[date:yyyy-mm-dd]T[time:HH:mm:ss]", "1970-01-01T00:00:00", False),
+    ("UTC", "/AT:@-1.5[date:yyyy-mm-dd]T[time:HH:mm:ss]", "1969-12-31T23:59:58", False),
+    ("UTC", "/AT:@1796738709.999[time:HH:mm:ss]", "14:05:09", False),
+    ("UTC", "/AT:@-11644473600[date:yyyy-mm-dd]", "1601-01-01", False),
+    ("UTC", "/AT:@253402300799[date:yyyy-mm-dd]T[time:HH:mm:ss]", "9999-12-31T23:59:59", False),
+    ("UTC", "/AT:1601-01-01[date:yyyy-mm-dd] /DAY-1[date:yyyy]/[time:HH:mm]",
+     "1601-01-01 /00:00", False),
+    ("UTC", "/AT:9999-12-31T23:59:59Z/SEC+1[date:yyyy-mm-dd]T[time:HH:mm:ss]",
+     "10000-01-01T00:00:00", False),
+    ("UTC", "/AT:1601-01-01T00:30/HOUR-1[time:HH:mm];[date:yyyy];[zone:hh:mm];",
+     "23:30;;;", False),
+    ("UTC", "/AT:2026-12-08T14:05:09.987654321Z/MIN+55/SEC-10[time:HH:mm:ss]", "14:59:59",
+     False),
+    ("UTC", "/AT:2026-12-08T14[date:dd]", "T1408", False),
+    ("UTC", "/AT:2026-12-08t14:05z[time:HH:mm] /AT:2026-12-08T14:05:09:1[time:ss]", "14:05 :109",
+     False),
+    (berlin, "/AT:2026-12-08T14:05:09+05:30[time:HH:mm:ss][zone:hh:mm]",
+     at(berlin, datetime.datetime(2026, 12, 8, 8, 35, 9, tzinfo=UTC), "%H:%M:%S")
+     + offset(berlin, datetime.datetime(2026, 12, 8, 8, 35, 9, tzinfo=UTC)), False),
+    (berlin, "/AT:2026-03-29T03:30/HOUR-1[time:HH:mm]", at(berlin, spring - datetime.timedelta(hours=1), "%H:%M"), False),
+    (berlin, "/AT:2026-03-29T02:30[time:HH:mm][zone:hh:mm] /UTC[time:HH:mm]",
+     "02:30+01:00 " + at("UTC", wall(berlin, 2026, 3, 29, 2, 30), "%H:%M"), False),
+    (berlin, "/AT:2026-10-25T02:30[zone:hh:mm] /HOUR+1[time:HH:mm][zone:hh:mm]",
+     "+02:00 " + at(berlin, wall(berlin, 2026, 10, 25, 2, 30) + datetime.timedelta(hours=1),
+                    "%H:%M") + offset(berlin, wall(berlin, 2026, 10, 25, 2, 30)
+                                      + datetime.timedelta(hours=1)), False),
+    (york, "/AT:2026-03-08T01:59:59/SEC+1[time:HH:mm:ss][zone:hh:mm]",
+     at(york, york_spring, "%H:%M:%S") + offset(york, york_spring), False),
+    (york, "/AT:2026-11-01T12:00Z/DAY-1[date:yyyy-mm-dd] [time:HH:mm][zone:hh:mm]",
+     at(york, wall(york, 2026, 10, 31, 7, 0), "%Y-%m-%d %H:%M")
+     + offset(york, wall(york, 2026, 10, 31, 7, 0)), False),
+    (york, "/AT:2026-11-01T12:00Z/MONTH+1/UTC[date:yyyy-mm-dd] [time:HH:mm]",
+     "2026-12-01 12:00", False),
+    (berlin, "/AT:1890-01-01T12:00[zone:hh:mm] /UTC[time:HH:mm:ss]",
+     "+00:53 " + at("UTC", wall(berlin, 1890, 1, 1, 12, 0), "%H:%M:%S"), True),
+    # the word-start rule: our options begin a word, /OEM stands anywhere
+    ("UTC", "cp /srv/eng/log /data/utc/x /srv/day+1", "cp /srv/eng/log /data/utc/x /srv/day+1",
+     False),
+    ("UTC", "/AT:2026-12-08/UTC/DAY-1[date:dd] x/DAY-1 [date:dd]/DAY-1[date:dd]",
+     "07 x/DAY-1 0707", False),
+    ("UTC", "/AT:2026-12-08 /srv/oem/day-1[date:dd] a/hour+1\"/MIN+1\"", " /srv07 a/hour+1/MIN+1",
+     False),
+    ("UTC", "/AT:2026-12-08 \"x\"/DAY+1[date:dd] /DAY+1234567 /MONTH-1[date:mm]",
+     " x09 /DAY+1234567 11", False),
+]
+
+failed_rows = [
+    ("/AT:2026-02-29", "kolbex: /AT:2026-02-29: not a moment"),
+    ("/AT:x", "kolbex: /AT:x: not a moment"),
+    ("/AT:", "kolbex: /AT:: not a moment"),
+    ("/at:2026-12-08T24:00[date:dd] more", "kolbex: /at:2026-12-08T24:00[date:dd]: not a moment"),
+    ("/AT:2026-12-08+24:00", "kolbex: /AT:2026-12-08+24:00: not a moment"),
+    ("/AT:1600-12-31", "kolbex: /AT:1600-12-31: not a moment"),
+    ("/AT:@1234567890123", "kolbex: /AT:@1234567890123: not a moment"),
+    ("/AT:@253402300800", "kolbex: /AT:@253402300800: not a moment"),
+    ("/AT:2026-12-08T14:05:09.1234567890", "kolbex: /AT:2026-12-08T14:05:09.1234567890: not a moment"),
+    ("/AT:2026-12-081", "kolbex: /AT:2026-12-081: not a moment"),
+    ("[date:yyyy] /AT:x /?", "kolbex: /AT:x: not a moment"),
+    ("/FILE:missing.log [date:yyyy]", "kolbex: /FILE:missing.log: no such file"),
+    ("/FILE:", "kolbex: /FILE:: no such file"),
+]
+
+checks = failures = 0
+
+
+def run(line, zone):
+    env = dict(os.environ, TZ=zone, LC_ALL="C")
+    if windows:  # as a batch file holds it: no quoting on the way
+        with open(os.path.join(folder, "run.bat"), "w") as batch:
+            batch.write(f"@Z:{program[-1]} {line}\r\n".replace("/", "\\", 0))
+        command = program[:-1] + ["cmd", "/c", "run.bat"]
+    else:
+        command = program + line.split(" ")
+    done = subprocess.run(command, capture_output=True, env=env, cwd=folder, timeout=120,
+                          stdin=subprocess.DEVNULL)
+    return done.returncode, done.stdout.decode("latin-1"), done.stderr.decode("latin-1")
+
+
+def expect(what, got, want):
+    global checks, failures
+    checks += 1
+    if got != want:
+        failures += 1
+        print(f"FAIL {what}\n  got      {got!r}\n  expected {want!r}")
+
+
+folder = tempfile.mkdtemp(prefix="kolbex-given-")
+# The program (and a loader named by a path) from the files' folder; under
+# Windows the program by the drive that the whole file system is on.
+program = [os.path.abspath(word) if os.sep in word else word for word in program]
+if windows:
+    program[-1] = program[-1].replace("/", "\\")
+stamp = datetime.datetime(2025, 5, 6, 7, 8, 9, tzinfo=UTC).timestamp()
+for name in ("a.log", "my file.log"):
+    with open(os.path.join(folder, name), "w"):
+        pass
+    os.utime(os.path.join(folder, name), (stamp, stamp))
+
+for zone, line, want, history in moments:
+    if history and windows:
+        continue
+    expect(f"TZ={zone} {line}", run(line, zone), (0, want, ""))
+
+for line, message in failed_rows:
+    expect(line, run(line, "UTC"), (1, "", message + "\n"))
+
+written = datetime.datetime.fromtimestamp(stamp, UTC)
+for line, want in [
+    ("/FILE:a.log [date:yyyy-mm-dd] [time:HH:mm:ss] /UTC[time:HH:mm]",
+     at(berlin, written, "%Y-%m-%d %H:%M:%S") + " 07:08"),
+    ("/FILE:\"my file.log\" [date:yyyy]/FILE:a.log [time:HH]", "2025" + at(berlin, written, "%H")),
+    ("/AT:@0/FILE:a.log /UTC/DAY+1[date:dd]", "07"),
+]:
+    expect(line, run(line, berlin), (0, want, ""))
+
+for name in os.listdir(folder):  # run.bat among them
+    os.remove(os.path.join(folder, name))
+os.rmdir(folder)
+print(f"given: {checks - failures} passed, {failures} failed")
+sys.exit(1 if failures else 0)
