@@ -60,6 +60,7 @@ arguments() { # kind count
   "zone fields") printf 'x%s\n' "$(repeat '/DAY-1[zone:hh]' "$count")" ;;
   /ENG) printf 'x%s\n' "$(repeat '/ENG[date:ddd]' "$count")" ;;
   # An argument each, for the length of one.
+  stamps) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '[unix:][frac:fff][yday:ddd]\n'; done ;;
   /AT:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/AT:2026-03-29T02:30:09.5[zone:hh]\n'; done ;;
   offsets) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/YEAR-1/MONTH+1/HOUR-1/MIN+1/SEC-1[time:HH]\n'; done ;;
   /FILE:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/FILE:%s\n[date:d]\n' "$growth_file"; done ;;
@@ -93,7 +94,7 @@ cost() { # program locale kind count
 }
 
 kinds=("month names" "day names" designators "quoted text" digits fields "position marks"
-  /OEM /UTC /DAY "zone elements" "week elements" "zone fields" /ENG /AT: offsets /FILE:
+  /OEM /UTC /DAY "zone elements" "week elements" "zone fields" stamps /ENG /AT: offsets /FILE:
   "literal quotes" "''" "[["
   "plain text" arguments environment)
 

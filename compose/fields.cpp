@@ -100,8 +100,9 @@ bool ExpansionToOem(RunState *state, DWORD *length)
 
 void FieldRule(RunState *state)
 {
-    static const char *const prefixes[] = {"DATE:", "TIME:", "ZONE:", "WEEK:"};
-    static const FieldKind kinds[] = {Date, Time, Zone, Week};
+    static const char prefixes[][6] = {
+        "DATE:", "TIME:", "ZONE:", "WEEK:", "FRAC:", "UNIX:", "YDAY:"};
+    static const FieldKind kinds[] = {Date, Time, Zone, Week, Fraction, Unix, DayOfYear};
     state->fieldKind = NoField;
     for (size_t i = 0; i < sizeof kinds / sizeof *kinds && state->fieldKind == NoField; i++)
         if (strcmp(state->prefix, prefixes[i]) == 0)
@@ -120,7 +121,7 @@ void FieldRule(RunState *state)
 
 void ExpandField(RunState *state, FieldKind kind)
 {
-    if (kind == Zone || kind == Week) {
+    if (kind != Date && kind != Time) {
         ExpandStamp(state, kind);
         return;
     }

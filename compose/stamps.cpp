@@ -1,7 +1,7 @@
-// The pictures of the zone and week fields are read here, the same on
-// every platform: an element is a run of one letter in any case; quoted
-// text and every other byte are copied as written, never folded or
-// converted.
+// The pictures of the stamps (zone, week, fraction, epoch seconds, day of
+// the year) are read here, the same on every platform: an element is a run
+// of one letter in any case; quoted text and every other byte are copied as
+// written, never folded or converted.
 #include "compose/stamps.h"
 
 #include <string.h>
@@ -10,6 +10,9 @@
 #include "compose/moment.h"
 
 namespace {
+
+// DayNumber(1970, 1, 1).
+constexpr int32_t UnixDay = 719468;
 
 struct WeekDate {
     unsigned year;
@@ -79,14 +82,54 @@ void ZoneElement(RunState *state, char letter, int run, int32_t minutes, bool *s
     AppendNumber(state, magnitude / 60, run == 1 ? 1 : 2);
 }
 
+// A year: its last two digits for one or two letters, else whole.
+void AppendYear(RunState *state, unsigned year, int run)
+{
+    AppendNumber(state, run <= 2 ? year % 100 : year, run <= 2 ? 2 : 1);
+}
+
 void WeekElement(RunState *state, char letter, int run, const WeekDate &week)
 {
     if (letter == 'w')
         AppendNumber(state, week.week, run == 1 ? 1 : 2);
     else if (letter == 'y')
-        AppendNumber(state, run <= 2 ? week.year % 100 : week.year, run <= 2 ? 2 : 1);
+        AppendYear(state, week.year, run);
     else
         AppendNumber(state, week.day, 1);
+}
+
+// Seconds since 1970-01-01T00:00:00Z, rounded down: a 64-bit count that
+// the x86 program writes without dividing it, by subtracting powers of ten.
+void AppendSeconds(RunState *state, const SYSTEMTIME &t, int32_t offset)
+{
+    static const int64_t powers[] = {
+        1000000000000, 100000000000, 10000000000, 1000000000, 100000000, 10000000, 1000000,
+        100000,        10000,        1000,        100,        10,        1};
+    int32_t second = (t.wHour * 60 + t.wMinute) * 60 + t.wSecond - offset;
+    int64_t seconds =
+        static_cast<int64_t>(DayNumber(t.wYear, t.wMonth, t.wDay) - UnixDay) * 86400 + second;
+    if (seconds < 0)
+        AppendByte(state, '-');
+    seconds = seconds < 0 ? -seconds : seconds;
+    bool leading = true;
+    for (int64_t power : powers) {
+        char digit = '0';
+        for (; seconds >= power; seconds -= power)
+            digit++;
+        leading = leading && digit == '0' && power > 1;
+        if (!leading)
+            AppendByte(state, digit);
+    }
+}
+
+// Tenths, hundredths or milliseconds, cut; a longer run the milliseconds
+// followed by zeros, the clock counting no finer.
+void FractionElement(RunState *state, int run, unsigned milliseconds)
+{
+    static const unsigned tenths[3] = {100, 10, 1};
+    AppendNumber(state, milliseconds / tenths[run < 3 ? run - 1 : 2], run < 3 ? run : 3);
+    for (int i = 3; i < run; i++)
+        AppendByte(state, '0');
 }
 
 } // namespace
@@ -102,12 +145,18 @@ void ExpandStamp(RunState *state, FieldKind kind)
 
     SYSTEMTIME moment{};
     int32_t seconds = 0;
-    if (!FieldMoment(state, &moment, kind == Zone ? &seconds : nullptr))
+    bool offset = kind == Zone || kind == Unix;
+    if (!FieldMoment(state, &moment, offset ? &seconds : nullptr))
         return;
     int32_t minutes = seconds / 60; // seconds are cut
     WeekDate week = WeekOf(moment);
+    int32_t day =
+        DayNumber(moment.wYear, moment.wMonth, moment.wDay) - DayNumber(moment.wYear, 1, 1) + 1;
+    // Epoch seconds with no picture are the count.
+    if (kind == Unix && p == end)
+        AppendSeconds(state, moment, seconds);
 
-    const char *letters = kind == Zone ? "hm" : "wyd";
+    static const char *const letters[] = {"hm", "wyd", "f", "s", "yd"};
     bool signWritten = false;
     while (p < end) {
         char letter = Small(*p);
@@ -115,7 +164,7 @@ void ExpandStamp(RunState *state, FieldKind kind)
             p = CopyQuoted(state, p + 1, end);
             continue;
         }
-        if (!strchr(letters, letter)) {
+        if (!strchr(letters[kind - Zone], letter)) {
             AppendByte(state, *p++);
             continue;
         }
@@ -124,7 +173,15 @@ void ExpandStamp(RunState *state, FieldKind kind)
             run++;
         if (kind == Zone)
             ZoneElement(state, letter, run, minutes, &signWritten);
-        else
+        else if (kind == Week)
             WeekElement(state, letter, run, week);
+        else if (kind == Fraction)
+            FractionElement(state, run, moment.wMilliseconds);
+        else if (kind == Unix)
+            AppendSeconds(state, moment, seconds);
+        else if (letter == 'y')
+            AppendYear(state, moment.wYear, run);
+        else
+            AppendNumber(state, static_cast<unsigned>(day), run < 3 ? run : 3);
     }
 }

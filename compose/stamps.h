@@ -1,5 +1,7 @@
-// Fields of our own: "[zone:picture]", the offset from UTC of the field's
-// moment, and "[week:picture]", its ISO 8601 week date.
+// Fields of our own, for the field's moment: "[zone:picture]" its offset
+// from UTC, "[week:picture]" its ISO 8601 week date, "[frac:picture]" the
+// fraction of its second, "[unix:picture]" its seconds since 1970, and
+// "[yday:picture]" its day of the year.
 #ifndef KOLBEX_COMPOSE_STAMPS_H
 #define KOLBEX_COMPOSE_STAMPS_H
 

@@ -16,7 +16,16 @@ constexpr int32_t MaxPadTarget = 1048576;
 // The most digits of an offset ("/DAY-999999").
 constexpr int MaxOffsetDigits = 6;
 
-enum FieldKind : int32_t { NoField = 0, Date = 1, Time = 2, Zone = 3, Week = 4 };
+enum FieldKind : int32_t {
+    NoField = 0,
+    Date = 1,
+    Time = 2,
+    Zone = 3,
+    Week = 4,
+    Fraction = 5,
+    Unix = 6,
+    DayOfYear = 7
+};
 
 // What the run's moment is: the clock, not read yet; an instant, in
 // universal time; or a local wall-clock time, as written.

@@ -119,9 +119,11 @@ std::string Digits(unsigned long value, std::size_t least)
     return std::string(least > text.size() ? least - text.size() : 0, '0') + text;
 }
 
-// A zone or week field, by the C library: the week date from strftime, the
-// offset that of the target's zone (five and a half hours east, always).
-void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
+// A stamp field, by the C library: the week date and the day of the year
+// from strftime, the offset that of the target's zone (five and a half
+// hours east, always), the epoch seconds from timegm; the clock is fixed
+// at a whole second.
+void ModelStamp(std::string *out, const char **p, char kind, const Moment &m)
 {
     SYSTEMTIME moment = ModelMoment(m);
     const char *start = *p;
@@ -138,12 +140,24 @@ void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
     day.tm_mday = moment.wDay;
     timegm(&day);
     char week[32];
-    (void)std::strftime(week, sizeof week, "%G %V %u", &day);
+    (void)std::strftime(week, sizeof week, "%G %V %u %j", &day);
     char *field = week;
     unsigned long year = std::strtoul(field, &field, 10);
     unsigned long number = std::strtoul(field, &field, 10);
     unsigned long weekday = std::strtoul(field, &field, 10);
+    unsigned long ordinal = std::strtoul(field, &field, 10);
     unsigned long minutes = m.utc ? 0 : 330;
+    day.tm_hour = moment.wHour;
+    day.tm_min = moment.wMinute;
+    day.tm_sec = moment.wSecond;
+    long long seconds = static_cast<long long>(timegm(&day)) - static_cast<long long>(minutes) * 60;
+    const char *letters = kind == 'Z'   ? "hm"
+                          : kind == 'W' ? "wyd"
+                          : kind == 'F' ? "f"
+                          : kind == 'U' ? "s"
+                                        : "yd";
+    if (kind == 'U' && start == end)
+        *out += std::to_string(seconds);
     bool sign = false;
     for (const char *q = start; q < end;) {
         char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*q)));
@@ -157,14 +171,22 @@ void ModelStamp(std::string *out, const char **p, bool zone, const Moment &m)
             q += q < end;
             continue;
         }
-        if (!std::strchr(zone ? "hm" : "wyd", c)) {
+        if (!std::strchr(letters, c)) {
             *out += *q++;
             continue;
         }
         int run = 0;
         for (; q < end && std::tolower(static_cast<unsigned char>(*q)) == c; q++)
             run++;
-        if (c == 'h') {
+        if (kind == 'F') {
+            *out += std::string(static_cast<std::size_t>(run), '0'); // no milliseconds
+        } else if (kind == 'U') {
+            *out += std::to_string(seconds);
+        } else if (kind == 'Y') {
+            *out += c == 'd'  ? Digits(ordinal, run < 3 ? static_cast<std::size_t>(run) : 3)
+                    : run > 2 ? Digits(moment.wYear, 1)
+                              : Digits(moment.wYear % 100, 2);
+        } else if (c == 'h') {
             *out += (sign ? "" : "+") + Digits(minutes / 60, run > 1 ? 2 : 1);
             sign = true;
         } else if (c == 'm') {
@@ -245,10 +267,12 @@ Modelled Model(const char *p, std::string *out)
                 p += 5;
                 ModelField(out, &p, date, moment);
                 word = true;
-            } else if (StartsFolded(p, "ZONE:") || StartsFolded(p, "WEEK:")) {
-                bool zone = Upper(static_cast<unsigned char>(*p)) == 'Z';
+            } else if (StartsFolded(p, "ZONE:") || StartsFolded(p, "WEEK:") ||
+                       StartsFolded(p, "FRAC:") || StartsFolded(p, "UNIX:") ||
+                       StartsFolded(p, "YDAY:")) {
+                char kind = static_cast<char>(Upper(static_cast<unsigned char>(*p)));
                 p += 5;
-                ModelStamp(out, &p, zone, moment);
+                ModelStamp(out, &p, kind, moment);
                 word = true;
             } else {
                 *out += '[';

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Given moments, arithmetic beyond days, file times and the word-start rule,
-against Python's zoneinfo.
+"""Given moments, arithmetic beyond days, file times, the word-start rule
+and the stamps of the moment (fraction, epoch seconds, day of the year),
+against Python's zoneinfo and datetime.
 
     check-given.py [--windows] PROGRAM...
 
@@ -11,6 +12,7 @@ present rules) are left out. Files are made in a folder of their own, which
 is the program's working folder.
 """
 import datetime
+import math
 import os
 import subprocess
 import sys
@@ -45,12 +47,25 @@ def offset(zone, instant):
     return text[:3] + ":" + text[3:5]
 
 
+def instant(*fields):
+    return datetime.datetime(*fields, tzinfo=UTC).timestamp()
+
+
+def epoch(*fields):
+    """Seconds since 1970 of a UTC time, rounded down, in Python's datetime."""
+    return str(math.floor(instant(*fields)))
+
+
+def yday(year, month, day, picture):
+    return datetime.date(year, month, day).strftime(picture)
+
+
 berlin = "Europe/Berlin"
 york = "America/New_York"
 spring = wall(berlin, 2026, 3, 29, 3, 30)
 york_spring = wall(york, 2026, 3, 8, 1, 59, 59) + datetime.timedelta(seconds=1)
-# Each row: TZ, the line (words as typed: no quoting), what it writes, and
-# whether it needs the zone's history.
+# Each row: TZ, the line (words as typed: no quoting, and none of cmd.exe's
+# marks such as |), what it writes, and whether it needs the zone's history.
 moments = [
     ("UTC", "/AT:2026-03-31T12:00/MONTH-1[date:yyyy-mm-dd]", "2026-02-28", False),
     ("UTC", "/AT:2024-03-31/MONTH-1[date:yyyy-mm-dd] /MONTH+11[date:yyyy-mm-dd]",
@@ -92,6 +107,22 @@ moments = [
      "2026-12-01 12:00", False),
     (berlin, "/AT:1890-01-01T12:00[zone:hh:mm] /UTC[time:HH:mm:ss]",
      "+00:53 " + at("UTC", wall(berlin, 1890, 1, 1, 12, 0), "%H:%M:%S"), True),
+    # the fraction of the second, epoch seconds and the day of the year
+    ("UTC", "/AT:2026-12-08T14:05:09.123Z/UTC[time:HH:mm:ss].[frac:fff] [unix:] [unix:][frac:fff]",
+     "14:05:09.123 " + epoch(2026, 12, 8, 14, 5, 9) + " " + epoch(2026, 12, 8, 14, 5, 9) + "123",
+     False),
+    ("UTC", "/AT:2026-12-08T14:05:09.123Z/DAY-21000[unix:] [unix:s][frac:fff]",
+     f"{math.floor(instant(2026, 12, 8, 14, 5, 9, 123000) - 21000 * 86400)} "
+     f"{math.floor(instant(2026, 12, 8, 14, 5, 9, 123000) - 21000 * 86400)}123", False),
+    ("UTC", "/AT:@-1.5[unix:][frac:ff] /AT:@-0.001[unix:SSS][FRAC:fffff]", "-250 -199900", False),
+    ("UTC", "/AT:1601-01-01T00:00:00Z[unix:] /AT:9999-12-31T23:59:59.999Z[unix:].[frac:f]",
+     epoch(1601, 1, 1, 0, 0, 0) + " " + epoch(9999, 12, 31, 23, 59, 59) + ".9", False),
+    ("UTC", "/AT:2024-12-31[yday:yyyy-ddd] /AT:2026-01-01[yday:d dd ddd y yy yyy]",
+     yday(2024, 12, 31, "%Y-%j") + " 1 01 001 26 26 2026", False),
+    ("UTC", "/AT:2026-12-08[yday:yyddd] [yday:] [frac:] [unix:'s='];", yday(2026, 12, 8, "%y%j") + "   s=;",
+     False),
+    (berlin, "/AT:2026-12-08T14:05:09[unix:] /UTC[unix:]",
+     epoch(2026, 12, 8, 13, 5, 9) + " " + epoch(2026, 12, 8, 13, 5, 9), False),
     # the word-start rule: our options begin a word, /OEM stands anywhere
     ("UTC", "cp /srv/eng/log /data/utc/x /srv/day+1", "cp /srv/eng/log /data/utc/x /srv/day+1",
      False),

@@ -109,7 +109,7 @@ done
 
 # Every field of a run shows one moment, on a clock that runs a hundred
 # thousand times too fast across midnight.
-line=$(printf '[date:yyyy-mm-dd] [time:HH:mm:ss]|%.0s' $(seq 50))
+line=$(printf '[date:yyyy-mm-dd] [time:HH:mm:ss].[frac:fff] [unix:] [yday:ddd]|%.0s' $(seq 50))
 got=$(LD_PRELOAD=$library FAKETIME="@2026-12-08 23:59:59 x100000" TZ=UTC "$@" "$line" 2>/dev/null)
 checks=$((checks + 1))
 if [ "$(tr '|' '\n' <<<"${got%|}" | sort -u | wc -l)" != 1 ]; then

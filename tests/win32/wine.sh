@@ -184,7 +184,7 @@ console() {
 # The README's batch lines for a log with one line per run, as written,
 # run twice by the platform's own command interpreter: the local time
 # (backup.log), UTC (jobs.log), and the stamps other programs read
-# (events.log, access.log).
+# (events.log, access.log, steps.log).
 batch() {
   program=$1
   local readme=$2 log stamp passed=0 failed=0
@@ -192,7 +192,8 @@ batch() {
   for log in 'backup.log:[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} backup started' \
     'jobs.log:[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z job started' \
     'events.log:[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2} job started' \
-    'access.log:[0-9]{2}/[A-Z][a-z]{2}/[0-9]{4}:[0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9]{4} GET /'; do
+    'access.log:[0-9]{2}/[A-Z][a-z]{2}/[0-9]{4}:[0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9]{4} GET /' \
+    'steps.log:[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} step done'; do
     stamp="^${log#*:}"$'\r$'
     log=${log%%:*}
     grep -E "^(kolbex .*>> $log|echo\\.>> $log)\$" "$readme" | sed 's/$/\r/' >"$work/log.bat"
