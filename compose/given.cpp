@@ -149,7 +149,7 @@ const char *FileError()
 // The path after "/FILE:" runs to the next space, or from a double quote to
 // the next one; `end` is left where the option as written ends. Its time is
 // the last write's, which no file is opened for.
-const char *ReadFile(RunState *state, const char **at, const char **end, SYSTEMTIME *t)
+const char *ReadFileTime(RunState *state, const char **at, const char **end, SYSTEMTIME *t)
 {
     const char *path = *at + (**at == '"');
     const char *stop = strchr(path, path > *at ? '"' : ' ');
@@ -197,7 +197,7 @@ void GivenMoment(RunState *state, bool file)
     MomentKind kind = InstantMoment;
     const char *reason = nullptr;
     if (file) {
-        reason = ReadFile(state, &at, &end, &t);
+        reason = ReadFileTime(state, &at, &end, &t);
     } else if (*at == '@' ? !ReadEpoch(&at, &t) : !ReadIso(&at, &t, &kind)) {
         end = strchr(start, ' ');
         end = end ? end : start + strlen(start);
