@@ -143,14 +143,19 @@ bool FieldMoment(RunState *state, SYSTEMTIME *shown, int32_t *offset)
         static_cast<int64_t>(o[Hours]) * 3600 + static_cast<int64_t>(o[Minutes]) * 60 + o[Seconds];
     bool moved = elapsed == 0;
     if (ok && !moved) {
-        ok = ((known && !utc) || (utc ? (universal = t, true) : Universal(t, &universal))) &&
-             Moved(universal, elapsed, &universal) && Shown(utc, universal, &t);
+        if (utc)
+            universal = t;
+        else if (!known)
+            ok = Universal(t, &universal);
+        ok = ok && Moved(universal, elapsed, &universal) && Shown(utc, universal, &t);
         moved = known = ok;
     }
     if (offset)
         *offset = 0;
-    if (ok && offset && !utc)
-        ok = known ? (*offset = Difference(t, universal), true) : OffsetOf(t, offset);
+    if (ok && offset && !utc && known)
+        *offset = Difference(t, universal);
+    else if (ok && offset && !utc)
+        ok = OffsetOf(t, offset);
     // A moment the platform cannot count keeps its time of day, moved by
     // the elapsed time (in 32-bit steps), and has no date.
     if (!ok) {

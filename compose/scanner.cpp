@@ -66,14 +66,14 @@ void SingleQuote(RunState *state)
 }
 
 // Our options: the offsets first, in OffsetKind's order, then the others.
-enum OptionKind { Universal = OffsetKinds, English, At, File, OptionKinds };
+enum OptionKind { Universal = OffsetKinds, English, At, File, Oem, OptionKinds };
 
 // The option whose name (folded) starts the prefix, or OptionKinds; the
 // name's length in *length.
 int OptionAt(const char *prefix, size_t *length)
 {
-    static const char names[OptionKinds][6] = {"YEAR", "MONTH", "DAY", "HOUR", "MIN",
-                                               "SEC",  "UTC",   "ENG", "AT:",  "FILE:"};
+    static const char names[OptionKinds][6] = {"YEAR", "MONTH", "DAY", "HOUR",  "MIN", "SEC",
+                                               "UTC",  "ENG",   "AT:", "FILE:", "OEM"};
     int kind = 0;
     for (; kind < OptionKinds; kind++) {
         *length = 0;
@@ -114,14 +114,16 @@ void Option(RunState *state, bool atWord)
 {
     TakePrefix(state, 5);
     size_t length = 0;
-    int kind = atWord ? OptionAt(state->prefix, &length) : OptionKinds;
+    int kind = OptionAt(state->prefix, &length);
     const char *after = state->cursor + 3;
     bool taken = true;
-    if (state->prefix[0] == 'O' && state->prefix[1] == 'E' && state->prefix[2] == 'M') {
+    if (kind == Oem) {
         state->oemMode = 1;
         state->cursor = after;
     } else if (*state->cursor == '?') {
         state->helpMark = '?';
+    } else if (!atWord) {
+        taken = false;
     } else if (kind == Universal || (kind == English && !IsAsciiAlnum(*after))) {
         (kind == Universal ? state->utcMode : state->englishMode) = 1;
         state->cursor = after;

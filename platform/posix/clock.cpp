@@ -10,13 +10,10 @@
 namespace {
 
 const time_t *fixedInstant;
-// The last universal time read or converted, to the second, and its
-// seconds: every field converts the run's reading, and the conversions
-// (timegm, and musl's scan of the environment) cost more than the rest of
-// a field.
-SYSTEMTIME last{};
-time_t lastSeconds = -1; // none
-bool lastConverted;      // lastLocal holds its local time
+// The last local conversion, kept: every field converts the run's one
+// reading, and musl's conversion scans the environment each time.
+SYSTEMTIME last{}; // the universal time converted, to the second
+bool kept;
 tm lastLocal;
 
 bool SameSecond(const SYSTEMTIME &a, const SYSTEMTIME &b)
@@ -74,7 +71,7 @@ void ReadZoneOnce()
 void PosixFixClock(const time_t *instant)
 {
     fixedInstant = instant;
-    lastSeconds = -1;
+    kept = false;
 }
 
 void WINAPI GetSystemTime(SYSTEMTIME *time)
@@ -87,11 +84,6 @@ void WINAPI GetSystemTime(SYSTEMTIME *time)
     tm universal{};
     gmtime_r(&now.tv_sec, &universal);
     *time = FromTm(universal, now.tv_nsec / 1000000);
-    if (now.tv_sec != lastSeconds) {
-        last = *time;
-        lastSeconds = now.tv_sec;
-        lastConverted = false;
-    }
 }
 
 // The core relies on a date before 1601 being refused.
@@ -115,14 +107,13 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
     ReadZoneOnce();
     if (universal->wYear < 1601)
         return FALSE;
-    if (lastSeconds < 0 || !SameSecond(*universal, last)) {
+    if (!kept || !SameSecond(*universal, last)) {
+        time_t seconds = Seconds(*universal);
+        kept = localtime_r(&seconds, &lastLocal) != nullptr;
+        if (!kept)
+            return FALSE;
         last = *universal;
-        lastSeconds = Seconds(*universal);
-        lastConverted = false;
     }
-    if (!lastConverted && !localtime_r(&lastSeconds, &lastLocal))
-        return FALSE;
-    lastConverted = true;
     *local = FromTm(lastLocal, universal->wMilliseconds);
     return TRUE;
 }
