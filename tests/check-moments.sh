@@ -33,19 +33,26 @@ utc_days() { local n=$1; shift; date -u -d "$n days $(date -u -d "@$instant" "+%
 
 checks=0
 failures=0
+# A failed run's exit status and standard error are shown with it.
+said=$(mktemp)
+trap 'rm -f "$said"' EXIT
+status=0
+report() { printf '  exit %s, standard error %q\n' "$status" "$(head -c 500 "$said")"; }
 # Each row: the local moment | TZ | the program's arguments (split at
 # spaces) | what it must write, a shell text with the helpers above.
 while IFS='|' read -r moment zone words want; do
   [ -n "$moment" ] || continue
   at() { LD_PRELOAD=$library FAKETIME="@$moment" TZ=$zone "$@"; }
   read -ra args <<<"$words"
-  got=$(at "$@" "${args[@]}" 2>/dev/null)
+  got=$(at "$@" "${args[@]}" 2>"$said")
+  status=$?
   instant=$(at date +%s)
   expected=$(instant=$instant TZ=$zone bash -c "$helpers printf '%s' \"$want\"")
   checks=$((checks + 1))
   if [ "$got" != "$expected" ]; then
     failures=$((failures + 1))
     printf 'FAIL %s %s: %s\n  got      %q\n  expected %q\n' "$moment" "$zone" "$words" "$got" "$expected"
+    report
   fi
 done <<'TABLE'
 2026-12-08 14:05:30|Europe/Berlin|[time:HH:mm] /UTC[time:HH:mm]|$(here +%H:%M) $(utc +%H:%M)
@@ -97,12 +104,14 @@ for year in $(seq 2019 2030); do
     fields+=("/DAY+$day[week:yyyy-'W'ww-d]")
     days+="$year-01-01 +$day days"$'\n'
   done
-  got=$(LD_PRELOAD=$library FAKETIME="@$year-01-01 12:00:30" TZ=UTC "$@" "${fields[@]}" 2>/dev/null)
+  got=$(LD_PRELOAD=$library FAKETIME="@$year-01-01 12:00:30" TZ=UTC "$@" "${fields[@]}" 2>"$said")
+  status=$?
   expected=$(printf '%s' "$days" | TZ=UTC date -f - +%G-W%V-%u | tr '\n' ' ')
   checks=$((checks + 1))
   if [ "$got " != "$expected" ]; then
     failures=$((failures + 1))
     printf 'FAIL week dates of %s\n' "$year"
+    report
     diff <(tr ' ' '\n' <<<"$got") <(tr ' ' '\n' <<<"$expected") | head -5
   fi
 done
@@ -110,11 +119,13 @@ done
 # Every field of a run shows one moment, on a clock that runs a hundred
 # thousand times too fast across midnight.
 line=$(printf '[date:yyyy-mm-dd] [time:HH:mm:ss].[frac:fff] [unix:] [yday:ddd]|%.0s' $(seq 50))
-got=$(LD_PRELOAD=$library FAKETIME="@2026-12-08 23:59:59 x100000" TZ=UTC "$@" "$line" 2>/dev/null)
+got=$(LD_PRELOAD=$library FAKETIME="@2026-12-08 23:59:59 x100000" TZ=UTC "$@" "$line" 2>"$said")
+status=$?
 checks=$((checks + 1))
 if [ "$(tr '|' '\n' <<<"${got%|}" | sort -u | wc -l)" != 1 ]; then
   failures=$((failures + 1))
   printf 'FAIL one moment a run: %s\n' "$(tr '|' '\n' <<<"$got" | sort | uniq -c | head -5)"
+  report
 fi
 
 echo "moments: $((checks - failures)) passed, $failures failed"
