@@ -1,12 +1,11 @@
-# Installation and packages: a zip for each Windows program; for each static
-# Linux program a tarball and an RPM; a .deb of the dynamic one.
+# Installation and packages: a .deb of the dynamic Linux program, an RPM of
+# each static one. .ci/release makes these and the archives, each from its
+# own install layout: a zip of each Windows program's, a tarball of each
+# static Linux program's.
 include(GNUInstallDirs)
 
 set(KOLBEX_MAINTAINER "The Kolbex developers <maintainers@kolbex.example.org>"
   CACHE STRING "Maintainer of the .deb and the RPMs, as \"Name <address>\"")
-
-set(KOLBEX_RELEASE_URL "https://downloads.example.org/kolbex" CACHE STRING
-  "Where releases are published: the packages of version V under URL/V/")
 
 set(CPACK_PACKAGE_NAME kolbex)
 set(CPACK_PACKAGE_VENDOR "The Kolbex developers")
@@ -44,21 +43,12 @@ endif()
 if(WIN32)
   install(TARGETS kolbex RUNTIME DESTINATION .)
   install(FILES README.md LICENSE DESTINATION .)
-  set(CPACK_GENERATOR ZIP)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION}-win32")
-  else()
-    set(CPACK_PACKAGE_FILE_NAME "kolbex-${KOLBEX_VERSION}-win64")
-  endif()
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  # The winget and Scoop manifests, beside both zips.
-  set(CPACK_KOLBEX_RELEASE_URL "${KOLBEX_RELEASE_URL}")
-  set(CPACK_KOLBEX_TAGLINE "${KOLBEX_TAGLINE}")
-  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/manifests/write.cmake)
+  # The winget and Scoop manifests, which the release writes beside both zips.
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/manifests/write.cmake.in manifests.cmake @ONLY)
 elseif(KOLBEX_STATIC)
-  # Two layouts of the same files. The tarball's folder, unpacked
-  # anywhere, is a prefix of its own; the RPM puts them where RPM systems
-  # keep them. cpack-options.cmake chooses one by the package format.
+  # Two layouts of the same files. The tarball's folder (the component
+  # archive), unpacked anywhere, is a prefix of its own; the RPM puts them
+  # where RPM systems keep them.
   install(TARGETS kolbex RUNTIME DESTINATION bin COMPONENT archive)
   install(FILES doc/kolbex.1 DESTINATION share/man/man1 COMPONENT archive)
   install(FILES README.md LICENSE DESTINATION . COMPONENT archive)
@@ -66,10 +56,9 @@ elseif(KOLBEX_STATIC)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kolbex.1.gz DESTINATION share/man/man1 COMPONENT rpm)
   install(FILES README.md DESTINATION share/doc/kolbex COMPONENT rpm)
   install(FILES LICENSE DESTINATION share/licenses/kolbex COMPONENT rpm)
-  set(CPACK_GENERATOR TGZ)
-  set(KOLBEX_ARCHIVE_NAME "kolbex-${KOLBEX_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR}")
-  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack-options.cmake)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/cpack-options.cmake.in cpack-options.cmake @ONLY)
+  set(CPACK_GENERATOR RPM)
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};rpm;/")
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
   # The RPM: version 1.0~b sorts before 1.0, as in the .deb. The static
   # program needs nothing from the system, and says so.
@@ -87,7 +76,13 @@ elseif(KOLBEX_STATIC)
   string(SUBSTRING "${summary}" 1 -1 rest)
   string(TOUPPER "${first}" first)
   set(CPACK_RPM_PACKAGE_SUMMARY "${first}${rest}")
-  set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${KOLBEX_MAINTAINER}")
+  # Built from one commit, the RPM is the same bytes on every host: its
+  # times are SOURCE_DATE_EPOCH where that is set (rpmbuild strips the
+  # program again after staging), its build host no name.
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/stage-times.cmake)
+  string(JOIN "\n" CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${KOLBEX_MAINTAINER}"
+    "%define _buildhost reproducible" "%define use_source_date_epoch_as_buildtime 1"
+    "%define clamp_mtime_to_source_date_epoch 1" "%define _binary_payload w9.gzdio")
   set(CPACK_RPM_USER_FILELIST
     "%doc /usr/share/doc/kolbex/README.md" "%license /usr/share/licenses/kolbex/LICENSE")
   set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
@@ -113,14 +108,15 @@ else()
   install(FILES README.md doc/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KOLBEX_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_VERSION "${KOLBEX_PACKAGE_VERSION}")
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${KOLBEX_DESCRIPTION}")
 endif()
 
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KOLBEX_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_VERSION "${KOLBEX_PACKAGE_VERSION}")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${KOLBEX_DESCRIPTION}")
-
-include(CPack)
+if(NOT WIN32)
+  include(CPack)
+endif()

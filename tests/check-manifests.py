@@ -28,6 +28,11 @@ def sha256(name):
 
 zips = {bits: f'kolbex-{version}-win{bits}.zip' for bits in ('32', '64')}
 hashes = {bits: sha256(name) for bits, name in zips.items()}
+# The release's list of checksums gives the same.
+with open(os.path.join(folder, 'SHA256SUMS'), encoding='utf-8') as sums:
+    listed = dict(reversed(line.split()) for line in sums)
+for bits, name in zips.items():
+    expect(f'SHA256SUMS of {name}', listed.get(name), hashes[bits])
 required = {
     'version': ['PackageIdentifier', 'PackageVersion', 'DefaultLocale', 'ManifestVersion'],
     'defaultLocale': ['PackageIdentifier', 'PackageVersion', 'PackageLocale', 'Publisher',
@@ -55,9 +60,13 @@ expect('installer type', (installer.get('InstallerType'), installer.get('NestedI
        ('zip', 'portable'))
 expect('nested files', installer.get('NestedInstallerFiles'),
        [{'RelativeFilePath': 'kolbex.exe', 'PortableCommandAlias': 'kolbex'}])
+locale = manifests.get('defaultLocale', {})
+expect('winget license', locale.get('License'), 'MIT')
+expect('winget publisher', locale.get('Publisher'), 'The Kolbex developers')
+base = locale.get('PackageUrl')
 for entry, bits in zip(installer.get('Installers', []), ('32', '64')):
     expect('installer architecture', entry.get('Architecture'), {'32': 'x86', '64': 'x64'}[bits])
-    expect(f'winget x{bits} zip', entry.get('InstallerUrl', '').rsplit('/', 1)[-1], zips[bits])
+    expect(f'winget x{bits} address', entry.get('InstallerUrl'), f'{base}/{version}/{zips[bits]}')
     expect(f'winget x{bits} hash', entry.get('InstallerSha256', '').lower(), hashes[bits])
 
 with open(os.path.join(folder, 'kolbex.json'), encoding='utf-8') as manifest:
@@ -67,11 +76,12 @@ for field in ('version', 'description', 'homepage', 'license', 'architecture', '
     if field not in scoop:
         failures.append(f'kolbex.json lacks {field}')
 expect('Scoop version', scoop.get('version'), version)
+expect('Scoop license', scoop.get('license'), 'MIT')
 expect('Scoop program', scoop.get('bin'), 'kolbex.exe')
 for bits in ('32', '64'):
     architecture = scoop.get('architecture', {}).get(f'{bits}bit', {})
     url = architecture.get('url', '')
-    expect(f'Scoop {bits}-bit zip', url.rsplit('/', 1)[-1], zips[bits])
+    expect(f'Scoop {bits}-bit address', url, f'{base}/{version}/{zips[bits]}')
     expect(f'Scoop {bits}-bit hash', architecture.get('hash'), hashes[bits])
     later = scoop.get('autoupdate', {}).get('architecture', {}).get(f'{bits}bit', {})
     expect(f'Scoop {bits}-bit address by version', later.get('url'),

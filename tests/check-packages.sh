@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Checks what users install: the install tree, the manual page, the .deb
-# from build/ (under lintian and hardening-check), the tarball and the RPM
-# of each static program from build-static/ and build-aarch64/ (rpmlint),
-# and the zips from build-win32/ and build-win64/. All must have been
-# built; the ARM64 program runs under qemu-aarch64.
+# Checks what users install: the install tree and the manual page of build/,
+# and a release (.ci/release) made twice, from this tree and from a copy of
+# it at another path, which must be the same bytes: its .deb (lintian,
+# hardening-check), the tarball and the RPM of each static program
+# (rpmlint; the ARM64 program runs under qemu-aarch64), the Windows programs
+# bare and in their zips, the manifests and SHA256SUMS.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -30,9 +31,38 @@ done
 warnings=$(groff -man -t -ww -z doc/kolbex.1 2>&1)
 [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
 
+# The release, and again a few seconds later from a copy of the tree (what
+# git tracks or would track) at another path, at the same time stamp.
+release=$work/release again=$work/again
+bash .ci/release "$release" | sed 's/^/packages: /'
+mkdir "$work/tree"
+git ls-files -z --cached --others --exclude-standard |
+  while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
+  tar --null -T - -cf - | tar -C "$work/tree" -xf -
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) bash "$work/tree/.ci/release" "$again" >/dev/null
+if ! cmp -s "$release/SHA256SUMS" "$again/SHA256SUMS"; then
+  for file in $(diff "$release/SHA256SUMS" "$again/SHA256SUMS" | sed -n 's/^< [0-9a-f]*  //p'); do
+    echo "packages: $file differs between two releases of one tree"
+    if command -v diffoscope >/dev/null; then
+      diffoscope "$release/$file" "$again/$file" | head -60
+    fi
+  done
+  fail "two releases of one tree differ (Debian's diffoscope shows how)"
+fi
+(cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c fails in the release"
+# Every file is listed, and nothing else.
+printf '%s\n' "kolbex-$version-linux-aarch64.tar.gz" "kolbex-$version-linux-x86_64.tar.gz" \
+  "kolbex-$version-win32.exe" "kolbex-$version-win32.zip" "kolbex-$version-win64.exe" \
+  "kolbex-$version-win64.zip" "kolbex-$version-winget/Kolbex.Kolbex.installer.yaml" \
+  "kolbex-$version-winget/Kolbex.Kolbex.locale.en-US.yaml" "kolbex-$version-winget/Kolbex.Kolbex.yaml" \
+  "kolbex-$package_version-1.aarch64.rpm" "kolbex-$package_version-1.x86_64.rpm" kolbex.json \
+  "kolbex_${package_version}_amd64.deb" >"$work/files"
+sed 's/^[0-9a-f]*  //' "$release/SHA256SUMS" | diff "$work/files" - || fail "SHA256SUMS lists other files"
+(cd "$release" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort) |
+  diff "$work/files" - || fail "the release holds other files"
+
 # The .deb: Debian's own checks, with no error and no warning.
-(cd build && cpack -G DEB -B "$work/deb" >/dev/null)
-deb=$(ls "$work"/deb/kolbex_"$package_version"_*.deb)
+deb=$release/kolbex_${package_version}_amd64.deb
 [ "$(dpkg-deb -f "$deb" Package)" = kolbex ] || fail "wrong package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$package_version" ] || fail "wrong version"
 dpkg-deb -f "$deb" Depends | grep -q '^libc6 (>= ' || fail "no dependency on libc6"
@@ -72,26 +102,17 @@ check_static() { # program path: that it is what it should be, and runs
   [ "$($run "$program" '[[b' @4'|')" = "[b  |" ] || fail "$program does not run"
 }
 statics=()
-for leg in x86_64:build-static:"Advanced Micro Devices X86-64": aarch64:build-aarch64:AArch64:qemu-aarch64; do
-  IFS=: read -r arch dir machine run <<<"$leg"
-  if [ ! -x "$dir/kolbex" ]; then
-    [ "${CI:-false}" = true ] && fail "no $arch static program in $dir/"
-    echo "packages: not checked: no $arch static program in $dir/"
-    continue
-  fi
-  (cd "$dir" && cpack -G TGZ -B "$work/tgz-$arch" >/dev/null)
+for leg in x86_64:"Advanced Micro Devices X86-64": aarch64:AArch64:qemu-aarch64; do
+  IFS=: read -r arch machine run <<<"$leg"
   name=kolbex-$version-linux-$arch
-  tgz=$work/tgz-$arch/$name.tar.gz
-  [ -f "$tgz" ] || fail "no tarball for $arch"
-  tar -tzf "$tgz" | grep -v '/$' | sort >"$work/tgz.list"
-  printf "$name/%s\n" LICENSE README.md bin/kolbex share/man/man1/kolbex.1 |
-    diff - "$work/tgz.list" || fail "the $arch tarball holds other files"
+  tgz=$release/$name.tar.gz
+  tar -tzf "$tgz" >"$work/tgz.list"
+  printf "$name/%s\n" "" LICENSE README.md bin/ bin/kolbex share/ share/man/ share/man/man1/ \
+    share/man/man1/kolbex.1 | diff - "$work/tgz.list" || fail "the $arch tarball holds other entries"
   tar -xzf "$tgz" -C "$work"
   check_static "$work/$name/bin/kolbex" "$machine" "$run"
 
-  (cd "$dir" && cpack -G RPM -B "$work/rpm-$arch" >/dev/null)
-  rpm=$work/rpm-$arch/kolbex-$package_version-1.$arch.rpm
-  [ -f "$rpm" ] || fail "no RPM for $arch"
+  rpm=$release/kolbex-$package_version-1.$arch.rpm
   [ "$(rpm -qp --queryformat '%{NAME} %{VERSION} %{RELEASE} %{ARCH} %{LICENSE}' "$rpm")" = \
     "kolbex $package_version 1 $arch MIT" ] || fail "the $arch RPM's metadata are wrong"
   [ "$(rpm --eval "%{lua: print(rpm.vercmp('$package_version', '${version%%[a-z]*}'))}")" = -1 ] ||
@@ -113,26 +134,25 @@ for leg in x86_64:build-static:"Advanced Micro Devices X86-64": aarch64:build-aa
   statics+=("$(basename "$tgz") and $(basename "$rpm") ($size bytes)")
 done
 
-# The zips for Windows, each with the program of its own architecture, made
-# into one folder as a release makes them: the manifests of the Windows
-# package managers are written beside them.
+# Each Windows program, in its zip and bare, the same program; the
+# manifests of the Windows package managers name both zips as they are.
 zips=()
 for bits in 32 64; do
-  (cd "build-win$bits" && cpack -G ZIP -B "$work/zips" >/dev/null)
-  zip=$work/zips/kolbex-$version-win$bits.zip
-  [ -f "$zip" ] || fail "no zip for win$bits"
-  (cd "$work" && cmake -E tar tf "$zip") | sort >"$work/zip.list"
+  zip=$release/kolbex-$version-win$bits.zip
+  (cd "$work" && cmake -E tar tf "$zip") >"$work/zip.list"
   printf '%s\n' LICENSE README.md kolbex.exe | diff - "$work/zip.list" || fail "the win$bits zip holds other files"
   mkdir "$work/unzip$bits"
   (cd "$work/unzip$bits" && cmake -E tar xf "$zip")
+  cmp -s "$work/unzip$bits/kolbex.exe" "$release/kolbex-$version-win$bits.exe" ||
+    fail "the bare win$bits program is not the zip's"
   format=$([ "$bits" = 32 ] && echo pei-i386 || echo pei-x86-64)
   objdump -f "$work/unzip$bits/kolbex.exe" | grep -q "file format $format" ||
     fail "the win$bits zip holds no $format program"
-  zips+=("$(basename "$zip")")
+  zips+=("$(basename "$zip")" "kolbex-$version-win$bits.exe")
 done
-/usr/bin/python3 tests/check-manifests.py "$work/zips" "$version" || fail "the manifests are not those of the zips"
-printf x >>"$work/zips/kolbex-$version-win32.zip"
-/usr/bin/python3 tests/check-manifests.py "$work/zips" "$version" >/dev/null &&
+/usr/bin/python3 tests/check-manifests.py "$release" "$version" || fail "the manifests are not those of the zips"
+printf x >>"$again/kolbex-$version-win32.zip"
+/usr/bin/python3 tests/check-manifests.py "$again" "$version" >/dev/null &&
   fail "the manifests check passes a zip changed after they were written"
-zips+=("kolbex-$version-winget/" kolbex.json)
+zips+=("kolbex-$version-winget/" kolbex.json SHA256SUMS)
 echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${statics[*]}, ${zips[*]}: as they should be"

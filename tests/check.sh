@@ -12,7 +12,8 @@
 # ARM64 one under qemu), the Windows programs under Wine (x64 everywhere,
 # x86 where the host runs 32-bit programs), the fuzzers for a short time,
 # the benchmark figures, the growth of cost with every kind of input, and
-# the install tree and packages (lintian, hardening-check, rpmlint).
+# the install tree and the release, made twice and compared (lintian,
+# hardening-check, rpmlint).
 #
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
@@ -208,8 +209,10 @@ step "Windows x86 program under Wine" guarded "windows x86" "i686-w64-mingw32-g+
 step "fuzzing, ${fuzz_seconds}s a target" guarded "fuzzing" "clang++" fuzz/run.sh "$fuzz_seconds"
 step "benchmark figures" guarded "benchmark" "valgrind" bench_figures
 step "cost grows linearly" guarded "growth" "valgrind" growth
-step "install tree and packages" guarded "packages" \
-  "dpkg-shlibdeps groff lintian hardening-check rpmbuild rpmlint i686-w64-mingw32-g++ x86_64-w64-mingw32-g++" \
+step "install tree and the release, made twice" guarded "packages" \
+  "dpkg-shlibdeps groff lintian hardening-check rpmbuild rpmlint i686-w64-mingw32-g++ x86_64-w64-mingw32-g++
+   clang++ ld.lld /usr/lib/x86_64-linux-musl/libc.a /usr/lib/aarch64-linux-musl/libc.a aarch64-linux-gnu-gcc
+   qemu-aarch64" \
   packages
 
 echo
