@@ -41,25 +41,12 @@ needs=(
   "git:git" "util-linux:prlimit" "python3:/usr/bin/python3"
   "python3-yaml:/usr/lib/python3/dist-packages/yaml/__init__.py"
 )
+# tests/check-install.sh sets its own, to try the installer.
+[ -z "${KOLBEX_CHECK_NEEDS:-}" ] || read -r -a needs <<<"$KOLBEX_CHECK_NEEDS"
 
 if [ "${1:-}" = --packages ]; then
   for need in "${needs[@]}"; do printf '%s\n' "${need%:*}"; done
   exit 0
-fi
-
-install_packages() { # package...
-  local architecture
-  for architecture in $(printf '%s\n' "$@" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
-    dpkg --add-architecture "$architecture"
-  done
-  apt-get update -q
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
-}
-
-if [ "${1:-}" = --install ]; then
-  mapfile -t all < <(for need in "${needs[@]}"; do printf '%s\n' "${need%:*}"; done)
-  install_packages "${all[@]}"
-  exit
 fi
 
 present() { case $1 in /*) [ -e "$1" ] ;; *) command -v "$1" >/dev/null 2>&1 ;; esac; }
@@ -69,6 +56,51 @@ missing_packages() {
     present "${need##*:}" || printf '%s\n' "${need%:*}"
   done
 }
+
+# A mirror can serve one index mid-sync for an hour: the refresh is tried a
+# few times, then the install goes on with the lists there are and names the
+# indexes it could not refresh.
+refresh_lists() {
+  local try said
+  for try in 1 2 3; do
+    said=$(apt-get update -q 2>&1) && return 0
+    [ "$try" = 3 ] || sleep $((try * 15))
+  done
+  echo "check: could not refresh the package lists, going on with those there are:"
+  printf '%s\n' "$said" | grep -E '^(E|Err):' | sed 's/^/  /'
+  return 1
+}
+
+apt_install() { # apt-get option or package...
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+}
+
+# Installs what it can and names what is still missing; the checks that need
+# it then skip or, with CI=true, fail.
+install_packages() { # package...
+  local architecture release package left
+  for architecture in $(printf '%s\n' "$@" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+    dpkg --add-architecture "$architecture"
+  done
+  refresh_lists || true
+  if ! apt_install "$@"; then
+    # Where one architecture's lists are older than another's, a package
+    # installed for both has two candidate versions; the release's own suite
+    # has one. One package that cannot be had then keeps no other out.
+    release=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    if [ -z "$release" ] || ! apt_install -t "$release" "$@"; then
+      for package in "$@"; do apt_install ${release:+-t "$release"} "$package" || true; done
+    fi
+  fi
+  left=$(missing_packages)
+  [ -z "$left" ] || echo "check: could not install (Debian packages): $(echo $left)"
+}
+
+if [ "${1:-}" = --install ]; then
+  mapfile -t missing < <(missing_packages)
+  [ "${#missing[@]}" = 0 ] || install_packages "${missing[@]}"
+  exit 0
+fi
 
 setup() {
   local missing
