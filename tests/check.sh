@@ -13,7 +13,8 @@
 # x86 where the host runs 32-bit programs), the fuzzers for a short time,
 # the benchmark figures, the growth of cost with every kind of input, and
 # the install tree and the release, made twice and compared (lintian,
-# hardening-check, rpmlint).
+# hardening-check, rpmlint); and at the end, that nothing is left in /tmp or
+# /dev/shm.
 #
 #   tests/check.sh                       everything
 #   KOLBEX_FUZZ_SECONDS=300 tests/check.sh
@@ -227,7 +228,36 @@ packages() {
   bash tests/check-packages.sh
 }
 
-setup
+# What is in /tmp and /dev/shm.
+listing() { { ls -A /tmp; ls -A /dev/shm | sed 's|^|/dev/shm/|'; } 2>/dev/null | sort; }
+
+# The steps run with a temporary folder of their own (TMPDIR, Wine's server
+# folder among what goes there) and one clock segment for every faked run
+# (tests/shared-clock.sh), so that the check leaves nothing behind; it then
+# names anything new in /tmp or /dev/shm, which another process's files
+# would be too.
+if [ "${1:-}" != --steps ]; then
+  setup
+  folder=$(mktemp -d)
+  before=$(listing)
+  TMPDIR=$folder KOLBEX_CHECK_COUNTS=$folder/counts bash tests/shared-clock.sh bash "$top/tests/check.sh" --steps ||
+    true
+  read -r passed failed <"$folder/counts" 2>/dev/null || { passed=0 failed=1; }
+  rm -rf "$folder"
+  nothing_left() {
+    local left
+    left=$(comm -13 <(printf '%s\n' "$before") <(listing))
+    [ -z "$left" ] && echo "check: nothing left in /tmp or /dev/shm" && return 0
+    echo "check: left behind:" $left
+    return 1
+  }
+  step "nothing left behind" nothing_left
+  echo
+  echo "check: $passed passed, $failed failed"
+  [ "$failed" = 0 ]
+  exit
+fi
+
 step "build and test (g++)" guarded "tests" "cmake g++" plain
 step "sanitizers (clang)" guarded "sanitizers" "clang++" sanitized
 step "format and lint" guarded "style" "clang-format clang-tidy" style
@@ -249,5 +279,4 @@ step "install tree and the release, made twice" guarded "packages" \
 
 echo
 for s in "${skipped[@]+"${skipped[@]}"}"; do echo "check: skipped $s"; done
-echo "check: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+echo "$passed $failed" >"$KOLBEX_CHECK_COUNTS"
