@@ -280,6 +280,23 @@ else
     expect "$locale under memory limits: both ends of the range reached" \
       "${seen[own]:-}${seen[nothing]:-}" 11
   done
+  # The zone that TZ names is read whole or the run fails: the static
+  # program never writes UTC in its place.
+  if [ -n "$static" ]; then
+    zoned='/AT:2026-07-01T12:00Z[time:HH:mm][zone:hh:mm]'
+    declare -A seen=()
+    for ((limit = start; limit <= 1000000; limit += 4096)); do
+      got=$(TZ=Europe/Berlin prlimit --as=$limit "$static" "$zoned" 2>/dev/null)
+      status=$?
+      case "$status:$got" in
+      "0:14:00+02:00") seen[zone]=1 ;;
+      "1:") seen[nothing]=1 ;;
+      *) expect "a zone, address space $limit: the zone's time or nothing" "$status:$got" "0:14:00+02:00" ;;
+      esac
+    done
+    expect "a zone under memory limits: both ends of the range reached" \
+      "${seen[zone]:-}${seen[nothing]:-}" 11
+  fi
 fi
 
 # The static program's names are fixed: English in every locale, whatever

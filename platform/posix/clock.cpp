@@ -109,7 +109,7 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
         return FALSE;
     if (!kept || !SameSecond(*universal, last)) {
         time_t seconds = Seconds(*universal);
-        kept = localtime_r(&seconds, &lastLocal) != nullptr;
+        kept = localtime_r(&seconds, &lastLocal) != nullptr && ZoneTaken();
         if (!kept)
             return FALSE;
         last = *universal;

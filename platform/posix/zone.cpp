@@ -74,15 +74,21 @@ const char *AfterName(const char *at)
     return n < 3 || (quoted && at[n + 1] != '>') ? nullptr : at + n + (quoted ? 2 : 0);
 }
 
+// The standard name of the footer rule of the zone file handed over, which
+// the C library reads as the zone's name; none for a rule.
+const char *footerName;
+size_t footerLength;
+
 // putenv keeps the string it is given, and unlike setenv allocates nothing.
 char setting[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
 // The database's largest zone file takes 4 KB.
 unsigned char zoneFile[65536];
 
-// Whether the zone file glibc would read for `name` (a path, or a name in
-// TZDIR or the database) is sound, read whole into zoneFile. `path` is left
-// holding the file's path as musl opens it (from '/' or '.').
-bool ReadZoneFile(const char *name, char *path, size_t room)
+// The size of the zone file glibc would read for `name` (a path, or a name
+// in TZDIR or the database), read whole into zoneFile; 0 where it is not
+// sound. `path` is left holding the file's path as musl opens it (from '/'
+// or '.').
+size_t ReadZoneFile(const char *name, char *path, size_t room)
 {
     const char *folder = getenv("TZDIR");
     folder = folder && *folder ? folder : "/usr/share/zoneinfo";
@@ -91,7 +97,7 @@ bool ReadZoneFile(const char *name, char *path, size_t room)
     for (size_t i = *name == '/' ? 3 : 0; i < 4; i++) {
         size_t n = strlen(parts[i]);
         if (n >= room - used)
-            return false;
+            return 0;
         memcpy(path + used, parts[i], n + 1);
         used += n;
     }
@@ -104,7 +110,7 @@ bool ReadZoneFile(const char *name, char *path, size_t room)
             size += static_cast<size_t>(n);
     if (fd >= 0)
         close(fd);
-    return SoundZoneFile(zoneFile, size);
+    return SoundZoneFile(zoneFile, size) ? size : 0;
 }
 
 } // namespace
@@ -148,9 +154,25 @@ void ReadZone()
     const char *tz = getenv("TZ");
     const char *name = tz ? tz + (*tz == ':') : "/etc/localtime";
     char *value = setting + 3;
-    if ((!*name || !ReadZoneFile(name, value + 1, sizeof setting - 4)) &&
-        !RuleFor(tz ? name : "", value, sizeof setting - 3))
+    footerName = nullptr;
+    size_t size = *name ? ReadZoneFile(name, value + 1, sizeof setting - 4) : 0;
+    if (size > 0) {
+        // A sound file ends in a newline, with another before the footer.
+        const char *rule = reinterpret_cast<const char *>(zoneFile) + size - 1;
+        while (rule[-1] != '\n')
+            rule--;
+        bool quoted = *rule == '<';
+        footerName = rule + quoted;
+        footerLength = quoted ? strcspn(footerName, ">\n") : strspn(footerName, Letters);
+    } else if (!RuleFor(tz ? name : "", value, sizeof setting - 3)) {
         memcpy(value, "UTC0", sizeof "UTC0");
+    }
     putenv(setting);
     tzset();
+}
+
+bool ZoneTaken()
+{
+    size_t length = strlen(tzname[0]);
+    return !footerName || (length <= footerLength && strncmp(tzname[0], footerName, length) == 0);
 }

@@ -9,6 +9,11 @@
 // Sets TZ to what the C library is to read; before the first clock reading.
 void ReadZone();
 
+// Whether the C library reads the zone file that ReadZone handed over, after
+// a conversion: where it cannot map the file (for want of memory) it reads
+// UTC in its place, by the name "UTC". True where no file was handed over.
+bool ZoneTaken();
+
 // Whether a zone file is whole: both blocks within its size, every index
 // within its table, the footer rule between the last two newlines, and
 // nothing the C library would read past its end.
