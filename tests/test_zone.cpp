@@ -62,6 +62,7 @@ const Damage damages[] = {
     {"cut short", [](std::string &f) { f.resize(f.size() / 2); }},
     {"a first count past the size", [](std::string &f) { f[CountAt(0, 3)] = '\x7f'; }},
     {"a second count past the size", [](std::string &f) { f[CountAt(SecondHeader(f), 5)] = 1; }},
+    {"leap seconds past the end", [](std::string &f) { f[CountAt(SecondHeader(f), 1) + 3] = 3; }},
     {"no types", [](std::string &f) { f[CountAt(SecondHeader(f), 4) + 3] = 0; }},
     {"a transition to no type",
      [](std::string &f) { f[SecondHeader(f) + 44 + Count(f, SecondHeader(f), 3) * 8] = '\x7f'; }},

@@ -54,7 +54,8 @@ time_t Seconds(const SYSTEMTIME &t)
     return timegm(&fields);
 }
 
-// glibc reads TZ as people write it; another C library is handed it checked.
+// glibc reads TZ as people write it; another C library is handed it
+// checked, and may then fail to map the zone file.
 void ReadZoneOnce()
 {
 #ifndef __GLIBC__
@@ -62,6 +63,15 @@ void ReadZoneOnce()
     if (!zoneRead)
         ReadZone();
     zoneRead = true;
+#endif
+}
+
+bool ZoneInForce()
+{
+#ifdef __GLIBC__
+    return true;
+#else
+    return ZoneTaken();
 #endif
 }
 
@@ -109,7 +119,7 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
         return FALSE;
     if (!kept || !SameSecond(*universal, last)) {
         time_t seconds = Seconds(*universal);
-        kept = localtime_r(&seconds, &lastLocal) != nullptr && ZoneTaken();
+        kept = localtime_r(&seconds, &lastLocal) != nullptr && ZoneInForce();
         if (!kept)
             return FALSE;
         last = *universal;

@@ -25,8 +25,10 @@ uint64_t Count(const unsigned char *header, size_t which)
 }
 
 // The block at `at` (a header, then data whose times take `timeSize`
-// bytes): where it ends, or 0 when it is not whole.
-size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSize)
+// bytes): where it ends, or 0 when it is not whole. Its indexes and names
+// are checked where it is `read`: musl steps over the first block of a file
+// of a later version unread.
+size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSize, bool read)
 {
     if (size - at < 44 || memcmp(file + at, "TZif", 4) != 0)
         return 0;
@@ -37,6 +39,8 @@ size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSiz
     at += 44;
     if (types == 0 || chars == 0 || length > size - at)
         return 0;
+    if (!read)
+        return at + length;
     const unsigned char *index = file + at + times * timeSize;
     const unsigned char *type = index + times;
     for (uint64_t i = 0; i < times; i++)
@@ -75,9 +79,11 @@ const char *AfterName(const char *at)
 }
 
 // The standard name of the footer rule of the zone file handed over, which
-// the C library reads as the zone's name; none for a rule.
-const char *footerName;
-size_t footerLength;
+// the C library reads as the zone's name, cut where it keeps it cut; none
+// for a rule.
+constexpr size_t NameMax = 6; // musl's TZNAME_MAX
+char footerName[NameMax + 1];
+bool handedFile;
 
 // putenv keeps the string it is given, and unlike setenv allocates nothing.
 char setting[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
@@ -120,8 +126,8 @@ bool SoundZoneFile(const unsigned char *file, size_t size)
     // musl reads a file of the first version as one of a later version.
     if (size < 44 || file[4] < '2')
         return false;
-    size_t second = Block(file, size, 0, 4);
-    size_t end = second ? Block(file, size, second, 8) : 0;
+    size_t second = Block(file, size, 0, 4, false);
+    size_t end = second ? Block(file, size, second, 8, true) : 0;
     if (end == 0 || size - end < 2 || file[end] != '\n' || file[size - 1] != '\n')
         return false;
     const char *rule = reinterpret_cast<const char *>(file) + end + 1;
@@ -154,25 +160,30 @@ void ReadZone()
     const char *tz = getenv("TZ");
     const char *name = tz ? tz + (*tz == ':') : "/etc/localtime";
     char *value = setting + 3;
-    footerName = nullptr;
     size_t size = *name ? ReadZoneFile(name, value + 1, sizeof setting - 4) : 0;
-    if (size > 0) {
-        // A sound file ends in a newline, with another before the footer.
+    handedFile = size > 0;
+    if (handedFile) {
+        // A sound file ends in a newline, with another before the footer:
+        // a name of letters, or of any bytes between < and >.
         const char *rule = reinterpret_cast<const char *>(zoneFile) + size - 1;
         while (rule[-1] != '\n')
             rule--;
         bool quoted = *rule == '<';
-        footerName = rule + quoted;
-        footerLength = quoted ? strcspn(footerName, ">\n") : strspn(footerName, Letters);
+        rule += quoted;
+        size_t n = 0;
+        for (; n < NameMax &&
+               (quoted ? rule[n] != '>' : static_cast<unsigned>((rule[n] | 0x20) - 'a') < 26);
+             n++)
+            footerName[n] = rule[n];
+        footerName[n] = '\0';
     } else if (!RuleFor(tz ? name : "", value, sizeof setting - 3)) {
         memcpy(value, "UTC0", sizeof "UTC0");
     }
+    // The C library reads TZ anew at its first conversion.
     putenv(setting);
-    tzset();
 }
 
 bool ZoneTaken()
 {
-    size_t length = strlen(tzname[0]);
-    return !footerName || (length <= footerLength && strncmp(tzname[0], footerName, length) == 0);
+    return !handedFile || strcmp(tzname[0], footerName) == 0;
 }
