@@ -41,9 +41,10 @@ int CallService(const RunState *state, FieldKind kind, const SYSTEMTIME *moment,
 // formatted again with the room the service says it needs.
 int FormatField(RunState *state, FieldKind kind)
 {
-    SYSTEMTIME shown{};
-    FieldMoment(state, &shown, nullptr);
-    const SYSTEMTIME *moment = &shown;
+    const FieldView *view = FieldMoment(state);
+    if (!view)
+        return 0;
+    const SYSTEMTIME *moment = &view->calendar;
     int capacity = FieldCapacity;
     for (int attempt = 0; attempt < FormatAttempts; attempt++) {
         if (!ReserveLine(state, static_cast<size_t>(capacity)))

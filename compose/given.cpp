@@ -8,29 +8,30 @@ namespace {
 
 // The given moments, here as on every platform.
 constexpr int32_t LastGivenYear = 9999;
-
-// The length of the run of digits at `p`, which is taken whole, and the
-// value of its first 12 digits.
-int Digits(const char *p, int64_t *value)
-{
-    int n = 0;
-    for (*value = 0; p[n] >= '0' && p[n] <= '9'; n++)
-        if (n < 12)
-            *value = *value * 10 + (p[n] - '0');
-    return n;
-}
+// DayNumber(LastGivenYear, 12, 31).
+constexpr int32_t LastGivenDay = 3652364;
+constexpr int32_t SecondsPerDay = 86400;
 
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-// The value of `count` digits.
-WORD Number(const char *p, int count)
+// The length of the run of digits at `p`.
+int Digits(const char *p)
 {
-    WORD value = 0;
+    int n = 0;
+    while (IsDigit(p[n]))
+        n++;
+    return n;
+}
+
+// The value of `count` digits.
+int32_t Number(const char *p, int count)
+{
+    int32_t value = 0;
     while (count-- > 0)
-        value = static_cast<WORD>(value * 10 + (*p++ - '0'));
+        value = value * 10 + (*p++ - '0');
     return value;
 }
 
@@ -48,8 +49,7 @@ int Match(const char *p, const char *shape)
 // follows the point. False for more than nine digits.
 bool Fraction(const char **p, int32_t *milliseconds)
 {
-    int64_t ignored = 0;
-    int n = **p == '.' ? Digits(*p + 1, &ignored) : 0;
+    int n = **p == '.' ? Digits(*p + 1) : 0;
     *milliseconds = 0;
     for (int i = 0; i < 3; i++)
         *milliseconds = *milliseconds * 10 + (i < n ? (*p)[1 + i] - '0' : 0);
@@ -59,8 +59,9 @@ bool Fraction(const char **p, int32_t *milliseconds)
 
 // YYYY-MM-DD, then Thh:mm and :ss.f where they follow, then Z or an offset:
 // the longest text of that shape whose runs of digits are whole. False
-// where there is none, or a value is out of range.
-bool ReadIso(const char **at, SYSTEMTIME *t, MomentKind *kind)
+// where there is none, or a written value is out of range; the instant an
+// offset gives may lie a day outside.
+bool ReadIso(const char **at, Moment *t, MomentKind *kind)
 {
     const char *p = *at;
     int n = Match(p, "####-##-##T##:##:##");
@@ -68,20 +69,18 @@ bool ReadIso(const char **at, SYSTEMTIME *t, MomentKind *kind)
     const char *end = p + length;
     if (n < 10 || IsDigit(*end))
         return false;
-    SYSTEMTIME given = {Number(p, 4), Number(p + 5, 2), 0, Number(p + 8, 2), 0, 0, 0, 0};
-    if (given.wYear < FirstYear || given.wYear > LastGivenYear)
-        return false;
-    if (length > 10) {
-        given.wHour = Number(p + 11, 2);
-        given.wMinute = Number(p + 14, 2);
-    }
+    int32_t year = Number(p, 4);
+    int32_t month = Number(p + 5, 2);
+    int32_t day = Number(p + 8, 2);
+    int32_t hour = length > 10 ? Number(p + 11, 2) : 0;
+    int32_t minute = length > 10 ? Number(p + 14, 2) : 0;
+    int32_t second = length > 16 ? Number(p + 17, 2) : 0;
     int32_t milliseconds = 0;
-    if (length > 16) {
-        given.wSecond = Number(p + 17, 2);
-        if (!Fraction(&end, &milliseconds))
-            return false;
-        given.wMilliseconds = static_cast<WORD>(milliseconds);
-    }
+    if (length > 16 && !Fraction(&end, &milliseconds))
+        return false;
+    if (year < FirstYear || year > LastGivenYear || month < 1 || month > 12 || day < 1 ||
+        day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
+        return false;
     // Z, or an offset of at most 23:59.
     int32_t offset = 0;
     *kind = WallClockMoment;
@@ -89,47 +88,45 @@ bool ReadIso(const char **at, SYSTEMTIME *t, MomentKind *kind)
         *kind = InstantMoment;
         end++;
     } else if ((*end == '+' || *end == '-') && Match(end + 1, "##:##") == 5 && !IsDigit(end[6])) {
-        WORD hours = Number(end + 1, 2);
-        WORD minutes = Number(end + 4, 2);
+        int32_t hours = Number(end + 1, 2);
+        int32_t minutes = Number(end + 4, 2);
         if (hours > 23 || minutes > 59)
             return false;
         offset = (hours * 60 + minutes) * (*end == '-' ? -60 : 60);
         *kind = InstantMoment;
         end += 6;
     }
-    // The platform's calendar checks the date and time: one out of range
-    // comes back as another, or not at all.
-    SYSTEMTIME checked{};
     *at = end;
-    if (!Moved(given, 0, &checked))
-        return false;
-    checked.wDayOfWeek = 0;
-    return memcmp(&checked, &given, sizeof given) == 0 && Moved(given, -offset, t);
+    *t = Added({DayNumber(year, month, day), ((hour * 60 + minute) * 60 + second) * 1000}, 0,
+               milliseconds - offset * 1000);
+    return true;
 }
 
 // @N, @-N, @N.f: seconds since 1970 (up to 12 digits), as an instant. A
 // fraction before 1970 counts back too: @-1.5 is 1969-12-31T23:59:58.5.
-bool ReadEpoch(const char **at, SYSTEMTIME *t)
+bool ReadEpoch(const char **at, Moment *t)
 {
-    static const SYSTEMTIME epoch = {1970, 1, 4, 1, 0, 0, 0, 0};
     const char *p = *at + 1;
     bool negative = *p == '-';
     p += negative;
-    int64_t seconds = 0;
-    int n = Digits(p, &seconds);
+    int n = Digits(p);
+    // Days and the second of the day, digit by digit: no 64-bit number.
+    int32_t days = 0;
+    int32_t second = 0;
+    for (int i = 0; i < n && i < 12; i++) {
+        second = second * 10 + (p[i] - '0');
+        days = days * 10 + second / SecondsPerDay;
+        second %= SecondsPerDay;
+    }
     p += n;
     int32_t milliseconds = 0;
     if (n == 0 || n > 12 || !Fraction(&p, &milliseconds))
         return false;
-    if (negative) {
-        seconds = milliseconds > 0 ? -seconds - 1 : -seconds;
-        milliseconds = milliseconds > 0 ? 1000 - milliseconds : 0;
-    }
+    milliseconds += second * 1000;
+    *t = negative ? Added({UnixDay - days, 0}, 0, -milliseconds)
+                  : Added({UnixDay + days, 0}, 0, milliseconds);
     *at = p;
-    if (!Moved(epoch, seconds, t) || t->wYear > LastGivenYear)
-        return false;
-    t->wMilliseconds = static_cast<WORD>(milliseconds);
-    return true;
+    return t->day >= FirstDay && t->day <= LastGivenDay;
 }
 
 // The reason the platform gives for a file it cannot examine.
@@ -149,7 +146,7 @@ const char *FileError()
 // The path after "/FILE:" runs to the next space, or from a double quote to
 // the next one; `end` is left where the option as written ends. Its time is
 // the last write's, which no file is opened for.
-const char *ReadFileTime(RunState *state, const char **at, const char **end, SYSTEMTIME *t)
+const char *ReadFileTime(RunState *state, const char **at, const char **end, Moment *t)
 {
     const char *path = *at + (**at == '"');
     const char *stop = strchr(path, path > *at ? '"' : ' ');
@@ -165,19 +162,19 @@ const char *ReadFileTime(RunState *state, const char **at, const char **end, SYS
     SYSTEMTIME written{};
     if (!FileTimeToSystemTime(&data.ftLastWriteTime, &written) || written.wYear > LastYear)
         return "its time is out of range";
-    *t = written;
+    *t = MomentOf(written);
     *at = *end + (**end == ' ');
     return nullptr;
 }
 
 // The line becomes the message: the option as written, from its slash to
-// `end`, and the reason.
+// `end`, and the reason. It stays one line: a control byte shows as '?'.
 void Fail(RunState *state, const char *start, const char *end, const char *reason)
 {
     state->writePos = state->outputStart;
     AppendText(state, "kolbex: ");
     for (const char *p = start; p < end; p++)
-        AppendByte(state, *p);
+        AppendByte(state, static_cast<unsigned char>(*p) < 0x20 || *p == 0x7F ? '?' : *p);
     AppendText(state, ": ");
     AppendText(state, reason);
     AppendByte(state, '\n');
@@ -193,7 +190,7 @@ void GivenMoment(RunState *state, bool file)
     const char *start = state->cursor - 1;
     const char *at = state->cursor + (file ? 5 : 3);
     const char *end = nullptr;
-    SYSTEMTIME t{};
+    Moment t{};
     MomentKind kind = InstantMoment;
     const char *reason = nullptr;
     if (file) {
@@ -211,5 +208,6 @@ void GivenMoment(RunState *state, bool file)
     }
     state->moment = t;
     state->momentKind = kind;
+    state->viewed = 0;
     state->cursor = at;
 }

@@ -1,4 +1,7 @@
-// The moment a field stands for, and its offset from UTC.
+// The moment a field stands for, and its offset from UTC, on plain numbers:
+// a day and the millisecond of that day, moved by additions. The platform
+// converts at the edges only: the clock's reading, a file's time, the
+// zone's offset, and the calendar date that the formatting services take.
 #ifndef KOLBEX_COMPOSE_MOMENT_H
 #define KOLBEX_COMPOSE_MOMENT_H
 
@@ -6,24 +9,39 @@
 
 #include "compose/state.h"
 
-// The range of years the core counts in, on every platform.
-constexpr unsigned FirstYear = 1601;
-constexpr unsigned LastYear = 30827;
+// The range of years a field shows, on every platform.
+constexpr int32_t FirstYear = 1601;
+constexpr int32_t LastYear = 30827;
+// DayNumber(FirstYear, 1, 1) and DayNumber(LastYear, 12, 31).
+constexpr int32_t FirstDay = 584694;
+constexpr int32_t LastDay = 11259635;
+constexpr int32_t MillisecondsPerDay = 86400000;
+// DayNumber(1970, 1, 1).
+constexpr int32_t UnixDay = 719468;
 
-// A moment moved by seconds on the platform's count of time, with its day
-// of the week set; by 0 it is only checked. False for a date that is none,
-// or a result outside FirstYear to LastYear.
-bool Moved(const SYSTEMTIME &moment, int64_t seconds, SYSTEMTIME *moved);
+// Days since 1 March of the year 0 of the proleptic Gregorian calendar;
+// negative before it. Any year of about a million either side.
+int32_t DayNumber(int32_t year, int32_t month, int32_t day);
 
-// Days since 1 March of the year 0 of the proleptic Gregorian calendar.
-int32_t DayNumber(unsigned year, unsigned month, unsigned day);
+// The days of a month (1 to 12) of a year.
+int32_t DaysInMonth(int32_t year, int32_t month);
 
-// The moment a field shows: the run's moment (the clock, read once when a
-// field first needs it, or the one given) on the field's calendar, local or
-// universal after "/UTC", moved by the offsets; and where `offset` is given,
-// its offset from UTC in seconds east (0 after "/UTC"). False for a result
-// outside FirstYear to LastYear: only its time of day is set then, and its
-// year, month and day are 0.
-bool FieldMoment(RunState *state, SYSTEMTIME *shown, int32_t *offset);
+// `moment` moved by days and milliseconds (at most a few days' worth).
+Moment Added(Moment moment, int32_t days, int32_t milliseconds);
+
+// `moment` moved by seconds: an offset, which a damaged zone file may make
+// any 32-bit count.
+Moment Shifted(Moment moment, int32_t seconds);
+
+// A moment as the platform gives it (the clock's reading, a file's time).
+Moment MomentOf(const SYSTEMTIME &t);
+
+// The run's moment (the clock, read once when a field first needs it, or
+// the one given) on the field's clock, moved by the offsets: years and
+// months on the calendar, then days on the wall clock, then hours, minutes
+// and seconds as elapsed time; kept in the state until an option changes
+// it. Null (and outOfMemory set) where the platform cannot read the zone:
+// the run has no line then.
+const FieldView *FieldMoment(RunState *state);
 
 #endif

@@ -99,6 +99,7 @@ bool Offset(RunState *state, int kind, const char *at)
     if (digits == 0 || digits > MaxOffsetDigits)
         return false;
     state->offsets[kind] = sign * value;
+    state->viewed = 0;
     state->cursor = at;
     return true;
 }
@@ -126,6 +127,7 @@ void Option(RunState *state, bool atWord)
         taken = false;
     } else if (kind == Universal || (kind == English && !IsAsciiAlnum(*after))) {
         (kind == Universal ? state->utcMode : state->englishMode) = 1;
+        state->viewed = 0;
         state->cursor = after;
     } else if (kind == At || kind == File) {
         GivenMoment(state, kind == File);

@@ -11,27 +11,25 @@
 
 namespace {
 
-// DayNumber(1970, 1, 1).
-constexpr int32_t UnixDay = 719468;
-
 struct WeekDate {
     unsigned year;
     unsigned week;
     unsigned day; // Monday 1 to Sunday 7
 };
 
-// The week of a date: the one that holds its Thursday, numbered in the
-// year of that Thursday.
-WeekDate WeekOf(const SYSTEMTIME &date)
+// The week of a day of a year: the one that holds its Thursday, numbered
+// in the year of that Thursday.
+WeekDate WeekOf(int32_t day, int32_t year)
 {
-    int32_t day = DayNumber(date.wYear, date.wMonth, date.wDay);
-    WeekDate week{date.wYear, 0, static_cast<unsigned>((day + 2) % 7) + 1}; // day 0 was a Wednesday
+    WeekDate week{static_cast<unsigned>(year), 0,
+                  static_cast<unsigned>((day + 2) % 7) + 1}; // day 0 was a Wednesday
     int32_t thursday = day + 4 - static_cast<int32_t>(week.day);
-    if (thursday < DayNumber(week.year, 1, 1))
+    if (thursday < DayNumber(year, 1, 1))
         week.year--;
-    else if (thursday >= DayNumber(week.year + 1, 1, 1))
+    else if (thursday >= DayNumber(year + 1, 1, 1))
         week.year++;
-    week.week = static_cast<unsigned>(thursday - DayNumber(week.year, 1, 1)) / 7 + 1;
+    int32_t first = DayNumber(static_cast<int32_t>(week.year), 1, 1);
+    week.week = static_cast<unsigned>(thursday - first) / 7 + 1;
     return week;
 }
 
@@ -98,19 +96,20 @@ void WeekElement(RunState *state, char letter, int run, const WeekDate &week)
         AppendNumber(state, week.day, 1);
 }
 
-// Seconds since 1970-01-01T00:00:00Z, rounded down: a 64-bit count that
-// the x86 program writes without dividing it, by subtracting powers of ten.
-void AppendSeconds(RunState *state, const SYSTEMTIME &t, int32_t offset)
+// Seconds since 1970-01-01T00:00:00Z of an instant, rounded down: a 64-bit
+// count that the x86 program writes without dividing it, by subtracting
+// powers of ten.
+void AppendSeconds(RunState *state, Moment instant)
 {
-    static const int64_t powers[] = {
-        1000000000000, 100000000000, 10000000000, 1000000000, 100000000, 10000000, 1000000,
-        100000,        10000,        1000,        100,        10,        1};
-    int32_t second = (t.wHour * 60 + t.wMinute) * 60 + t.wSecond - offset;
     int64_t seconds =
-        static_cast<int64_t>(DayNumber(t.wYear, t.wMonth, t.wDay) - UnixDay) * 86400 + second;
+        static_cast<int64_t>(instant.day - UnixDay) * 86400 + instant.millisecond / 1000;
     if (seconds < 0)
         AppendByte(state, '-');
     seconds = seconds < 0 ? -seconds : seconds;
+    int64_t powers[13];
+    powers[12] = 1;
+    for (int i = 12; i > 0; i--)
+        powers[i - 1] = powers[i] * 10;
     bool leading = true;
     for (int64_t power : powers) {
         char digit = '0';
@@ -143,20 +142,24 @@ void ExpandStamp(RunState *state, FieldKind kind)
     if (*state->cursor == ']')
         state->cursor++;
 
-    SYSTEMTIME moment{};
-    int32_t seconds = 0;
-    bool offset = kind == Zone || kind == Unix;
-    if (!FieldMoment(state, &moment, offset ? &seconds : nullptr))
+    const FieldView *view = FieldMoment(state);
+    if (!view)
         return;
-    int32_t minutes = seconds / 60; // seconds are cut
-    WeekDate week = WeekOf(moment);
-    int32_t day =
-        DayNumber(moment.wYear, moment.wMonth, moment.wDay) - DayNumber(moment.wYear, 1, 1) + 1;
+    // Epoch seconds are counted wherever the instant lies within the range;
+    // the other stamps need the shown moment's date.
+    Moment instant = Shifted(view->shown, -view->offset);
+    if (kind == Unix ? instant.day < FirstDay || instant.day > LastDay
+                     : kind != Fraction && !view->dated)
+        return;
+    int32_t minutes = view->offset / 60; // seconds are cut
+    int32_t year = view->calendar.wYear;
+    WeekDate week = WeekOf(view->shown.day, year);
+    int32_t day = view->shown.day - DayNumber(year, 1, 1) + 1;
     // Epoch seconds with no picture are the count.
     if (kind == Unix && p == end)
-        AppendSeconds(state, moment, seconds);
+        AppendSeconds(state, instant);
 
-    static const char *const letters[] = {"hm", "wyd", "f", "s", "yd"};
+    static const char letters[][4] = {"hm", "wyd", "f", "s", "yd"};
     bool signWritten = false;
     while (p < end) {
         char letter = Small(*p);
@@ -176,11 +179,11 @@ void ExpandStamp(RunState *state, FieldKind kind)
         else if (kind == Week)
             WeekElement(state, letter, run, week);
         else if (kind == Fraction)
-            FractionElement(state, run, moment.wMilliseconds);
+            FractionElement(state, run, view->calendar.wMilliseconds);
         else if (kind == Unix)
-            AppendSeconds(state, moment, seconds);
+            AppendSeconds(state, instant);
         else if (letter == 'y')
-            AppendYear(state, moment.wYear, run);
+            AppendYear(state, static_cast<unsigned>(year), run);
         else
             AppendNumber(state, static_cast<unsigned>(day), run < 3 ? run : 3);
     }

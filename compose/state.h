@@ -31,6 +31,23 @@ enum FieldKind : int32_t {
 // universal time; or a local wall-clock time, as written.
 enum MomentKind : int32_t { ClockUnread = 0, InstantMoment = 1, WallClockMoment = 2 };
 
+// A moment: a day (DayNumber's count) and the millisecond of that day.
+struct Moment {
+    int32_t day;
+    int32_t millisecond;
+};
+
+// What a field shows: the moment on its clock (local, or UTC after /UTC),
+// that clock's offset from UTC in seconds east, and where the moment lies
+// within 1601 to 30827 its calendar date, time and day of the week;
+// outside, `calendar` holds its time of day alone.
+struct FieldView {
+    Moment shown;
+    int32_t offset;
+    bool dated;
+    SYSTEMTIME calendar;
+};
+
 // The offsets of "/YEAR", "/MONTH", "/DAY", "/HOUR", "/MIN" and "/SEC", in
 // the order they are applied.
 enum OffsetKind : int32_t { Years, Months, Days, Hours, Minutes, Seconds, OffsetKinds };
@@ -61,7 +78,9 @@ struct RunState {
     int32_t midWord;              // 1 where our options may not begin (see the scanner)
     int32_t failed;               // 1 once an option failed: the line holds the message
     int32_t momentKind;           // MomentKind
-    SYSTEMTIME moment;            // the run's moment, read or given once
+    Moment moment;                // the run's moment, read or given once
+    int32_t viewed;               // 1 while `view` is what fields show: options clear it
+    FieldView view;
 };
 
 // Creates the line at its initial capacity, not cleared: nothing past

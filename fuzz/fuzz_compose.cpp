@@ -52,27 +52,27 @@ constexpr time_t FixedInstant = 936821221;
 constexpr long ZoneSeconds = 19800;
 
 // The moment a field shows after the options, by the C library's calendar:
-// years and months with the day clamped, then days, then elapsed seconds.
-// A moment outside 1601 to 30827 keeps its time of day but has no date.
-SYSTEMTIME ModelMoment(const Moment &m)
+// years and months with the day clamped, then days, then elapsed seconds;
+// `shown` its seconds since 1970 on the field's clock. The result alone is
+// held to 1601 to 30827: outside, it keeps its time of day but has no date.
+SYSTEMTIME ModelMoment(const Moment &m, long long *shown = nullptr)
 {
     time_t seconds = FixedInstant + (m.utc ? 0 : ZoneSeconds);
     tm t{};
     gmtime_r(&seconds, &t);
     long months = t.tm_year * 12L + t.tm_mon + m.offsets[0] * 12 + m.offsets[1];
     long year = 1900 + (months >= 0 ? months / 12 : (months - 11) / 12);
-    bool inRange = year >= 1601 && year <= 30827;
-    if (inRange) {
-        static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        t.tm_year = static_cast<int>(year - 1900);
-        t.tm_mon = static_cast<int>(months - (year - 1900) * 12);
-        bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-        t.tm_mday = std::min(t.tm_mday, lengths[t.tm_mon] + (t.tm_mon == 1 && leap));
-    }
+    static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    t.tm_year = static_cast<int>(year - 1900);
+    t.tm_mon = static_cast<int>(months - (year - 1900) * 12);
+    bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    t.tm_mday = std::min(t.tm_mday, lengths[t.tm_mon] + (t.tm_mon == 1 && leap));
     seconds = timegm(&t) + m.offsets[2] * 86400L;
     seconds += m.offsets[3] * 3600L + m.offsets[4] * 60L + m.offsets[5];
+    if (shown)
+        *shown = seconds;
     gmtime_r(&seconds, &t);
-    inRange = inRange && t.tm_year + 1900 >= 1601 && t.tm_year + 1900 <= 30827;
+    bool inRange = t.tm_year + 1900 >= 1601 && t.tm_year + 1900 <= 30827;
     SYSTEMTIME s{};
     s.wYear = static_cast<WORD>(inRange ? t.tm_year + 1900 : 0);
     s.wMonth = static_cast<WORD>(inRange ? t.tm_mon + 1 : 0);
@@ -122,17 +122,22 @@ std::string Digits(unsigned long value, std::size_t least)
 // A stamp field, by the C library: the week date and the day of the year
 // from strftime, the offset that of the target's zone (five and a half
 // hours east, always), the epoch seconds from timegm; the clock is fixed
-// at a whole second.
+// at a whole second. Outside the range the fraction is still written, and
+// the epoch seconds wherever the instant lies within it.
 void ModelStamp(std::string *out, const char **p, char kind, const Moment &m)
 {
-    SYSTEMTIME moment = ModelMoment(m);
+    long long shown = 0;
+    SYSTEMTIME moment = ModelMoment(m, &shown);
     const char *start = *p;
     while (**p && **p != ']')
         (*p)++;
     const char *end = *p;
     if (**p == ']')
         (*p)++;
-    if (moment.wYear == 0)
+    unsigned long minutes = m.utc ? 0 : 330;
+    long long seconds = shown - static_cast<long long>(minutes) * 60;
+    bool counted = seconds >= -11644473600LL && seconds <= 910670515199LL;
+    if (kind == 'U' ? !counted : kind != 'F' && moment.wYear == 0)
         return;
     tm day{};
     day.tm_year = moment.wYear - 1900;
@@ -146,11 +151,6 @@ void ModelStamp(std::string *out, const char **p, char kind, const Moment &m)
     unsigned long number = std::strtoul(field, &field, 10);
     unsigned long weekday = std::strtoul(field, &field, 10);
     unsigned long ordinal = std::strtoul(field, &field, 10);
-    unsigned long minutes = m.utc ? 0 : 330;
-    day.tm_hour = moment.wHour;
-    day.tm_min = moment.wMinute;
-    day.tm_sec = moment.wSecond;
-    long long seconds = static_cast<long long>(timegm(&day)) - static_cast<long long>(minutes) * 60;
     const char *letters = kind == 'Z'   ? "hm"
                           : kind == 'W' ? "wyd"
                           : kind == 'F' ? "f"

@@ -98,7 +98,6 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 BOOL WINAPI HeapDestroy(HANDLE heap);
 
 void WINAPI GetSystemTime(SYSTEMTIME *time);
-BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time);
 BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
                                             const SYSTEMTIME *universal, SYSTEMTIME *local);

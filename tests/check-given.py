@@ -150,6 +150,28 @@ failed_rows = [
     ("/FILE:", "kolbex: /FILE:: no such file"),
 ]
 
+# Faults once found at the edges: TZ, the line, its exit status, standard
+# output and standard error, and where it runs ("history": not on Windows,
+# which reads every day by today's rules; "posix": a control byte, which no
+# batch line holds).
+edge = "/AT:1601-01-01T00:30Z[date:yyyy-mm-dd];[time:HH:mm:ss];[week:yyyy-ww];[yday:yyyy-ddd];" \
+    "[frac:fff];[unix:];[zone:hh:mm]"
+faults = [
+    ("UTC", "/AT:1601-01-15/MONTH-1/DAY+30[date:yyyy-mm-dd]", 0, "1601-01-14", "", ""),
+    ("Asia/Tokyo", "/AT:9999-12-31T10:00Z/YEAR+20828/HOUR+6[date:yyyy-mm-dd];[time:HH:mm]", 0,
+     ";01:00", "", ""),
+    ("Asia/Tokyo", "/AT:9999-12-31T10:00Z/YEAR+20828/MIN+390[date:yyyy-mm-dd];[time:HH:mm]", 0,
+     ";01:30", "", ""),
+    ("UTC", "/AT:@922337203686", 1, "", "kolbex: /AT:@922337203686: not a moment\n", ""),
+    ("UTC", "/AT:@-922337203686", 1, "", "kolbex: /AT:@-922337203686: not a moment\n", ""),
+    ("UTC", "/AT:@-11644473600.5", 1, "", "kolbex: /AT:@-11644473600.5: not a moment\n", ""),
+    ("UTC", "/AT:1601-01-01T00:00+01:00[date:yyyy-mm-dd];[time:HH:mm]", 0, ";23:00", "", ""),
+    ("Etc/GMT+5", edge, 0, ";19:30:00;;;000;-11644471800;", "", ""),
+    (york, edge, 0, ";19:33:58;;;000;-11644471800;", "", "history"),
+    ("UTC", "/AT:x\ny [date:yyyy]", 1, "", "kolbex: /AT:x?y: not a moment\n", "posix"),
+    ("UTC", "/AT:x\r\nFAKE:\x7f", 1, "", "kolbex: /AT:x??FAKE:?: not a moment\n", "posix"),
+]
+
 checks = failures = 0
 
 
@@ -184,7 +206,8 @@ stamp = datetime.datetime(2025, 5, 6, 7, 8, 9, tzinfo=UTC).timestamp()
 for name in ("a.log", "my file.log"):
     with open(os.path.join(folder, name), "w"):
         pass
-    os.utime(os.path.join(folder, name), (stamp, stamp))
+    nanoseconds = int(stamp) * 10**9 + 123456789
+    os.utime(os.path.join(folder, name), ns=(nanoseconds, nanoseconds))
 
 for zone, line, want, history in moments:
     if history and windows:
@@ -194,14 +217,37 @@ for zone, line, want, history in moments:
 for line, message in failed_rows:
     expect(line, run(line, "UTC"), (1, "", message + "\n"))
 
+for zone, line, status, out, err, where in faults:
+    if not (windows and where):
+        expect(f"TZ={zone} {line!r}", run(line, zone), (status, out, err))
+
 written = datetime.datetime.fromtimestamp(stamp, UTC)
 for line, want in [
     ("/FILE:a.log [date:yyyy-mm-dd] [time:HH:mm:ss] /UTC[time:HH:mm]",
      at(berlin, written, "%Y-%m-%d %H:%M:%S") + " 07:08"),
     ("/FILE:\"my file.log\" [date:yyyy]/FILE:a.log [time:HH]", "2025" + at(berlin, written, "%H")),
     ("/AT:@0/FILE:a.log /UTC/DAY+1[date:dd]", "07"),
+    ("/FILE:a.log [frac:fff]", "123"),
 ]:
     expect(line, run(line, berlin), (0, want, ""))
+
+# A file time that no FILETIME holds, on a file system that keeps any
+# 64-bit time (tmpfs), is out of range, never another date.
+far = tempfile.mkdtemp(prefix="kolbex-far-", dir="/dev/shm") if os.path.isdir("/dev/shm") else None
+for seconds, written in ((2000000000000, None), (-1000000000000, None), (1900000000000, None),
+                        (2500000000000, None), (9223372036854775807, None), (910692730086, None),
+                        (910700000000, None), (910670000000, "30827-12-26")):
+    path = os.path.join(far, "f") if far and not windows else None
+    touched = path and subprocess.run(["touch", "-d", f"@{seconds}", path]).returncode == 0
+    if not touched or os.stat(path).st_mtime_ns // 10**9 != seconds:
+        print(f"given: a file time of {seconds} s not tried: no file system here keeps it")
+        continue
+    expect(f"file time {seconds}", run(f"/FILE:{path} [date:yyyy-mm-dd]", "UTC"),
+           (0, written, "") if written else
+           (1, "", f"kolbex: /FILE:{path}: its time is out of range\n"))
+    os.remove(path)
+if far:
+    os.rmdir(far)
 
 for name in os.listdir(folder):  # run.bat among them
     os.remove(os.path.join(folder, name))

@@ -43,7 +43,7 @@ time_t Instant(int year, int month, int day, int hour, int minute, int second)
     return timegm(&t);
 }
 
-SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second)
+SYSTEMTIME CalendarMoment(int year, int month, int day, int hour, int minute, int second)
 {
     SYSTEMTIME t{};
     t.wYear = static_cast<WORD>(year);

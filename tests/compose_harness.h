@@ -17,7 +17,7 @@ struct Composed {
 Composed Compose(const std::string &tail);
 
 // A moment as yyyy, mm, dd, hh, mm, ss, with its day of the week.
-SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second);
+SYSTEMTIME CalendarMoment(int year, int month, int day, int hour, int minute, int second);
 
 // The same moment in UTC, as an instant for the fixed clock.
 time_t Instant(int year, int month, int day, int hour, int minute, int second);

@@ -1,7 +1,6 @@
 // The clock: GetSystemTime, universal time to local time in the zone, and
-// the conversions between a SYSTEMTIME and a FILETIME with which moments
-// are moved, on the C library's proleptic Gregorian calendar, counted from
-// 1601 as Windows counts; and a file's time of last write.
+// the calendar date of a FILETIME, on the C library's proleptic Gregorian
+// calendar, counted from 1601 as Windows counts.
 #include <time.h>
 
 #include "platform/posix/posix.h"
@@ -94,18 +93,6 @@ void WINAPI GetSystemTime(SYSTEMTIME *time)
     tm universal{};
     gmtime_r(&now.tv_sec, &universal);
     *time = FromTm(universal, now.tv_nsec / 1000000);
-}
-
-// The core relies on a date before 1601 being refused.
-BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *time, FILETIME *fileTime)
-{
-    if (time->wYear < 1601)
-        return FALSE;
-    uint64_t seconds = static_cast<uint64_t>(Seconds(*time) + EpochSeconds);
-    uint64_t ticks = seconds * TicksPerSecond + time->wMilliseconds * uint64_t{10000};
-    fileTime->dwLowDateTime = static_cast<DWORD>(ticks);
-    fileTime->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-    return TRUE;
 }
 
 // In the zone in force (the only one the core asks for), whose history the

@@ -9,7 +9,6 @@
 //   D|T  moment  capacity  picture  result  text
 //   O  byte  oem-byte
 //   U  code-page  byte  character (UTF-16, hex)
-//   S  moment  result  filetime (hex)     (SystemTimeToFileTime)
 //   F  filetime (hex)  result  moment     (FileTimeToSystemTime)
 // A moment is yyyy-mm-dd hh:mm:ss.mmm/w (w: the day of week passed in).
 // A picture of "-" stands for no picture at all.
@@ -181,19 +180,7 @@ int main(int argc, char **argv)
         std::snprintf(line, sizeof line, "O\t%02X\t%02X\n", b, static_cast<unsigned char>(out[0]));
         Emit(line);
     }
-    // The clock's calendar: every moment of the table, and days around the
-    // ends of the range.
-    for (const Moment &m : moments) {
-        SYSTEMTIME given{m.year, m.month, m.dayOfWeek, m.day, m.hour, m.minute, m.second, m.ms};
-        FILETIME file{};
-        BOOL ok = SystemTimeToFileTime(&given, &file);
-        char line[96];
-        Emit("S\t");
-        EmitMoment(given);
-        std::snprintf(line, sizeof line, "\t%d\t%08lX%08lX\n", ok ? 1 : 0,
-                      ok ? file.dwHighDateTime : 0ul, ok ? file.dwLowDateTime : 0ul);
-        Emit(line);
-    }
+    // The clock's calendar: days around the ends of the range.
     const unsigned long long ticks[] = {
         0,
         1,
