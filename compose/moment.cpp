@@ -6,8 +6,9 @@ constexpr int32_t SecondsPerDay = 86400;
 // 100-nanosecond intervals, the unit of a FILETIME, in a day and a millisecond.
 constexpr uint64_t TicksPerDay = 864000000000;
 constexpr uint64_t TicksPerMillisecond = 10000;
-// The most whole days of an offset whose seconds a 32-bit count holds.
-constexpr int32_t MaxOffsetDays = 24855;
+// The most whole days of an offset whose seconds, and their negation, a
+// 32-bit count holds.
+constexpr int32_t MaxOffsetDays = 24854;
 // The calendar repeats every 400 years.
 constexpr int32_t CycleDays = 146097;
 
