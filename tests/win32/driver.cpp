@@ -15,6 +15,7 @@ enum class Sink { Pipe, File, Null, Invalid };
 
 struct Result {
     std::string out;
+    std::string error; // standard error, through a pipe of its own with Sink::Pipe
     DWORD exitCode = 0xFFFFFFFF;
 };
 
@@ -37,10 +38,14 @@ Result Run(const std::string &commandLine, Sink sink)
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE childOut = nullptr;
+    HANDLE errorEnd = nullptr;
+    HANDLE childError = nullptr;
     char fileName[MAX_PATH] = "";
     if (sink == Sink::Pipe) {
         CreatePipe(&readEnd, &childOut, &inherit, 0);
         SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        CreatePipe(&errorEnd, &childError, &inherit, 0);
+        SetHandleInformation(errorEnd, HANDLE_FLAG_INHERIT, 0);
     } else if (sink == Sink::File) {
         char folder[MAX_PATH];
         GetTempPathA(MAX_PATH, folder);
@@ -56,7 +61,7 @@ Result Run(const std::string &commandLine, Sink sink)
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = nullptr;
     start.hStdOutput = childOut;
-    start.hStdError = nullptr;
+    start.hStdError = childError;
     PROCESS_INFORMATION process{};
     std::string line = commandLine;
     Result result;
@@ -67,9 +72,14 @@ Result Run(const std::string &commandLine, Sink sink)
     }
     if (childOut && childOut != INVALID_HANDLE_VALUE)
         CloseHandle(childOut);
+    if (childError)
+        CloseHandle(childError);
+    // A message is one short line: the pipe holds it while the output is read.
     if (readEnd) {
         result.out = ReadHandle(readEnd);
         CloseHandle(readEnd);
+        result.error = ReadHandle(errorEnd);
+        CloseHandle(errorEnd);
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     GetExitCodeProcess(process.hProcess, &result.exitCode);
@@ -149,6 +159,29 @@ const LineCase lineCases[] = {
     {"kolbex.exe --help", "--help", 0},
     {"kolbex.exe --version", "--version", 0},
 };
+
+// A failed option's message is one line on standard error, whatever bytes
+// the option as written held.
+void MessageTest()
+{
+    const struct {
+        const char *commandLine;
+        const char *error;
+    } cases[] = {
+        {"kolbex.exe /AT:x\ny [date:yyyy]", "kolbex: /AT:x?y: not a moment\n"},
+        {"kolbex.exe /AT:x\r\nFAKE:\x7f", "kolbex: /AT:x??FAKE:?: not a moment\n"},
+    };
+    for (const auto &c : cases) {
+        Result got = Run(c.commandLine, Sink::Pipe);
+        Check("message", c.commandLine, got, "", 1);
+        if (got.error != c.error) {
+            failed++;
+            std::printf("FAIL message: [%s]\n  got      [%s]\n  expected [%s]\n",
+                        Visible(c.commandLine).c_str(), Visible(got.error).c_str(),
+                        Visible(c.error).c_str());
+        }
+    }
+}
 
 void CommandLineTest()
 {
@@ -294,6 +327,7 @@ int main(int argc, char **argv)
     program = full;
     SharedCasesTest();
     CommandLineTest();
+    MessageTest();
     FailedWriteTest();
     ClockTest();
     std::printf("%d passed, %d failed\n", passed, failed);
