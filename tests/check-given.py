@@ -88,6 +88,8 @@ moments = [
     ("UTC", "/AT:2026-12-08T14[date:dd]", "T1408", False),
     ("UTC", "/AT:2026-12-08t14:05z[time:HH:mm] /AT:2026-12-08T14:05:09:1[time:ss]", "14:05 :109",
      False),
+    ("UTC", "/AT:2026-12-08T12:00+0100[time:HH:mm] /AT:2026-12-08T12:00+01:001[time:HH:mm]",
+     "+010012:00 +01:00112:00", False),
     (berlin, "/AT:2026-12-08T14:05:09+05:30[time:HH:mm:ss][zone:hh:mm]",
      at(berlin, datetime.datetime(2026, 12, 8, 8, 35, 9, tzinfo=UTC), "%H:%M:%S")
      + offset(berlin, datetime.datetime(2026, 12, 8, 8, 35, 9, tzinfo=UTC)), False),

@@ -148,33 +148,50 @@ TEST(Moments, ReadOptionsWhereTheyStand)
 // result is checked where a field shows it, never on the way.
 TEST(Moments, KeepTheirRangeOnTheWay)
 {
-    const FieldCase cases[] = {
-        {"/AT:1601-01-01[date:yyyy-mm-dd] /DAY-1[date:yyyy]|[time:HH:mm]", "1601-01-01 |00:00"},
-        {"/AT:1601-01-15/MONTH-1/DAY+30[date:yyyy-mm-dd]", "1601-01-14"},
-        {"/AT:1601-03-01/DAY-1[date:yyyy-mm-dd] /AT:2100-02-28/DAY+1[date:mm-dd]",
+    const MomentCase cases[] = {
+        {"UTC", 0, "/AT:1601-01-01[date:yyyy-mm-dd] /DAY-1[date:yyyy]|[time:HH:mm]",
+         "1601-01-01 |00:00"},
+        {"UTC", 0, "/AT:1601-01-15/MONTH-1/DAY+30[date:yyyy-mm-dd]", "1601-01-14"},
+        {"UTC", 0, "/AT:1601-03-01/DAY-1[date:yyyy-mm-dd] /AT:2100-02-28/DAY+1[date:mm-dd]",
          "1601-02-28 03-01"},
-        {"/AT:2000-02-29/YEAR+1[date:yyyy-mm-dd] /YEAR-100[date:yyyy-mm-dd] "
+        {"UTC", 0,
+         "/AT:2000-02-29/YEAR+1[date:yyyy-mm-dd] /YEAR-100[date:yyyy-mm-dd] "
          "/YEAR+400[date:yyyy-mm-dd]",
          "2001-02-28 1900-02-28 2400-02-29"},
-        {"/AT:2000-03-01/DAY-1[date:mm-dd] [unix:] [yday:ddd]", "02-29 951782400 060"},
-        {"/AT:2026-01-31/MONTH+1[date:yyyy-mm-dd] /MONTH+13[date:yyyy-mm-dd] "
+        {"UTC", 0, "/AT:2000-03-01/DAY-1[date:mm-dd] [unix:] [yday:ddd]", "02-29 951782400 060"},
+        {"UTC", 0,
+         "/AT:2026-01-31/MONTH+1[date:yyyy-mm-dd] /MONTH+13[date:yyyy-mm-dd] "
          "/MONTH-11[date:yyyy-mm-dd] /AT:2026-05-31/MONTH-1[date:mm-dd]",
          "2026-02-28 2027-02-28 2025-02-28 04-30"},
-        {"/AT:9999-12-31/YEAR+20828[date:yyyy-mm-dd] /DAY+1[date:yyyy]|[time:HH:mm]",
+        {"UTC", 0, "/AT:9999-12-31/YEAR+20828[date:yyyy-mm-dd] /DAY+1[date:yyyy]|[time:HH:mm]",
          "30827-12-31 |00:00"},
-        {"/AT:9999-12-31T23:59:59.999Z/YEAR+20828[unix:].[frac:fff] /SEC+1[unix:]|[frac:fff]",
+        {"UTC", 0,
+         "/AT:9999-12-31T23:59:59.999Z/YEAR+20828[unix:].[frac:fff] /SEC+1[unix:]|[frac:fff]",
          "910670515199.999 |999"},
-        {"/AT:2026-12-31T23:00/HOUR+999999[date:yyyy-mm-dd]T[time:HH:mm]", "2141-01-29T14:00"},
+        {"UTC", 0, "/AT:2026-12-31T23:00/HOUR+999999[date:yyyy-mm-dd]T[time:HH:mm]",
+         "2141-01-29T14:00"},
+        // a moment a day outside the range, moved back into it
+        {"UTC", 0, "/AT:1601-01-01T00:00+01:00/MONTH+1[date:yyyy-mm-dd]", "1601-01-31"},
+        {"Etc/GMT-14", Instant(30827, 12, 31, 23, 0, 0), "[date:yyyy]| /MONTH-1[date:yyyy-mm-dd]",
+         "| 30827-12-01"},
         // years before the year 0 on the way
-        {"/AT:2026-06-15/YEAR-2500/DAY+913106[date:yyyy-mm-dd]", "2026-06-14"},
-        {"/AT:2026-01-01[week:yyyy-ww-d] /AT:2027-01-01[week:yyyy-ww-d] "
+        {"UTC", 0, "/AT:2026-06-15/YEAR-2500/DAY+913106[date:yyyy-mm-dd]", "2026-06-14"},
+        {"UTC", 0,
+         "/AT:2026-01-01[week:yyyy-ww-d] /AT:2027-01-01[week:yyyy-ww-d] "
          "/AT:2024-12-30[week:yyyy-ww-d] /AT:2021-01-03[week:yyyy-ww-d]",
          "2026-01-4 2026-53-5 2025-01-1 2020-53-7"},
         // the word-start rule after a letter
-        {"a/UTC a/DAY+1 /AT:2026-12-08[date:dd]", "a/UTC a/DAY+1 08"},
+        {"UTC", 0, "a/UTC a/DAY+1 /AT:2026-12-08[date:dd]", "a/UTC a/DAY+1 08"},
     };
-    for (const FieldCase &c : cases)
-        EXPECT_EQ(Compose(c.tail).line, c.line) << "tail: [" << c.tail << "]";
+    for (const MomentCase &c : cases) {
+        setenv("TZ", c.zone, 1);
+        tzset();
+        PosixFixClock(&c.instant);
+        EXPECT_EQ(Compose(c.tail).line, c.line) << c.zone << " [" << c.tail << "]";
+    }
+    PosixFixClock(nullptr);
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 // An expansion longer than the field capacity is written whole.

@@ -32,13 +32,13 @@ BOOL WINAPI GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS, LPVOID inf
         lastError = ErrorOf(errno);
         return FALSE;
     }
-    // 100-nanosecond intervals since 1601. A time before 1601, or past what
-    // the count holds, comes back with the sign bit set, which the core
-    // reads as out of range, as Windows does.
+    // 100-nanosecond intervals since 1601. A time before 1601 (negative), or
+    // past what the count holds, comes back with the sign bit set, which the
+    // core reads as out of range, as Windows does.
     int64_t ticks = 0;
     if (__builtin_add_overflow(status.st_mtim.tv_sec, int64_t{11644473600}, &ticks) ||
         __builtin_mul_overflow(ticks, int64_t{10000000}, &ticks) ||
-        __builtin_add_overflow(ticks, status.st_mtim.tv_nsec / 100, &ticks) || ticks < 0)
+        __builtin_add_overflow(ticks, status.st_mtim.tv_nsec / 100, &ticks))
         ticks = -1;
     auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
     *data = {};
