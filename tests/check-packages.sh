@@ -4,7 +4,8 @@
 # it at another path, which must be the same bytes: its .deb (lintian,
 # hardening-check), the tarball and the RPM of each static program
 # (rpmlint; the ARM64 program runs under qemu-aarch64), the Windows programs
-# bare and in their zips, the manifests and SHA256SUMS.
+# bare and in their zips, the manifests and SHA256SUMS; and a release signed
+# twice with a throwaway key, which must be the same bytes too.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -51,7 +52,7 @@ if ! cmp -s "$release/SHA256SUMS" "$again/SHA256SUMS"; then
 fi
 (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c fails in the release"
 # Every file is listed, and nothing else.
-printf '%s\n' "kolbex-$version-linux-aarch64.tar.gz" "kolbex-$version-linux-x86_64.tar.gz" \
+printf '%s\n' UNSIGNED-SHA256SUMS "kolbex-$version-linux-aarch64.tar.gz" "kolbex-$version-linux-x86_64.tar.gz" \
   "kolbex-$version-win32.exe" "kolbex-$version-win32.zip" "kolbex-$version-win64.exe" \
   "kolbex-$version-win64.zip" "kolbex-$version-winget/Kolbex.Kolbex.installer.yaml" \
   "kolbex-$version-winget/Kolbex.Kolbex.locale.en-US.yaml" "kolbex-$version-winget/Kolbex.Kolbex.yaml" \
@@ -155,4 +156,37 @@ printf x >>"$again/kolbex-$version-win32.zip"
 /usr/bin/python3 tests/check-manifests.py "$again" "$version" >/dev/null &&
   fail "the manifests check passes a zip changed after they were written"
 zips+=("kolbex-$version-winget/" kolbex.json SHA256SUMS)
-echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${statics[*]}, ${zips[*]}: as they should be"
+grep -F .exe "$release/SHA256SUMS" | cmp -s - "$release/UNSIGNED-SHA256SUMS" ||
+  fail "UNSIGNED-SHA256SUMS is not the unsigned programs'"
+
+# Signed twice, from the copy and from this tree, with relative paths: the
+# same bytes; signatures that the certificate verifies, and that removed
+# give the unsigned programs; the manifests name the signed zips.
+(cd "$work" && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
+  -subj "/CN=Kolbex test" 2>/dev/null && printf secret >pass &&
+  openssl pkcs12 -export -inkey key.pem -in cert.pem -out key.p12 -passout file:pass)
+for signed in signed signed-again; do
+  tree=$([ "$signed" = signed ] && echo tree/ || echo "$top/")
+  (cd "$work" && KOLBEX_SIGN_PKCS12=key.p12 KOLBEX_SIGN_PASSWORD_FILE=pass \
+    SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct) bash "${tree}.ci/release" "$signed" >/dev/null)
+done
+cmp -s "$work/signed/SHA256SUMS" "$work/signed-again/SHA256SUMS" || fail "two signed releases differ"
+cmp -s "$work/signed/UNSIGNED-SHA256SUMS" "$release/UNSIGNED-SHA256SUMS" || fail "a signed release's UNSIGNED-SHA256SUMS differs"
+for bits in 32 64; do
+  exe=$work/signed/kolbex-$version-win$bits.exe
+  osslsigncode verify -CAfile "$work/cert.pem" -in "$exe" >/dev/null || fail "$exe: no valid signature"
+  (mkdir "$work/z$bits" && cd "$work/z$bits" && cmake -E tar xf "$work/signed/kolbex-$version-win$bits.zip")
+  cmp -s "$work/z$bits/kolbex.exe" "$exe" || fail "the signed win$bits zip holds another program"
+  osslsigncode remove-signature -in "$exe" -out "$work/unsigned$bits.exe" >/dev/null
+  (cd "$work" && sha256sum "unsigned$bits.exe") | sed "s/unsigned$bits/kolbex-$version-win$bits/"
+done | cmp -s - "$release/UNSIGNED-SHA256SUMS" || fail "the signed programs less their signatures differ"
+/usr/bin/python3 tests/check-manifests.py "$work/signed" "$version" >/dev/null || fail "the manifests are not those of the signed zips"
+if [ -x /usr/lib/wine/wine64 ]; then
+  WINEPREFIX=$work/prefix setarch -R /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 || true
+  bash tests/win32/wine.sh console /usr/lib/wine/wine64 "$work/prefix" "$work/signed/kolbex-$version-win64.exe" ||
+    fail "the signed x64 program fails its console test"
+  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true
+else
+  echo "packages: not run: the signed x64 program's console test (no /usr/lib/wine/wine64)"
+fi
+echo "packages: $(basename "$deb") ($(dpkg-deb -f "$deb" Depends)), ${statics[*]}, ${zips[*]}, UNSIGNED-SHA256SUMS: as they should be; signed twice the same, with $(osslsigncode --version | sed -n '1s/,.*//p')"

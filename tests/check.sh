@@ -40,7 +40,8 @@ needs=(
   "qemu-user:qemu-aarch64" "rpm:rpmbuild" "rpmlint:rpmlint"
   "lintian:lintian" "devscripts:hardening-check" "locales:/usr/share/i18n/locales/de_DE"
   "git:git" "util-linux:prlimit" "python3:/usr/bin/python3"
-  "python3-yaml:/usr/lib/python3/dist-packages/yaml/__init__.py"
+  "python3-yaml:/usr/lib/python3/dist-packages/yaml/__init__.py" "osslsigncode:osslsigncode"
+  "openssl:openssl"
 )
 # tests/check-install.sh sets its own, to try the installer.
 [ -z "${KOLBEX_CHECK_NEEDS:-}" ] || read -r -a needs <<<"$KOLBEX_CHECK_NEEDS"
@@ -274,7 +275,7 @@ step "cost grows linearly" guarded "growth" "valgrind" growth
 step "install tree and the release, made twice" guarded "packages" \
   "dpkg-shlibdeps groff lintian hardening-check rpmbuild rpmlint i686-w64-mingw32-g++ x86_64-w64-mingw32-g++
    clang++ ld.lld /usr/lib/x86_64-linux-musl/libc.a /usr/lib/aarch64-linux-musl/libc.a aarch64-linux-gnu-gcc
-   qemu-aarch64" \
+   qemu-aarch64 osslsigncode openssl" \
   packages
 
 echo
