@@ -198,7 +198,7 @@ console() {
 # The README's batch lines for a log with one line per run, as written,
 # run twice by the platform's own command interpreter: the local time
 # (backup.log), UTC (jobs.log), and the stamps other programs read
-# (events.log, access.log, steps.log).
+# (events.log, access.log, steps.log); and its replacement of wmic.
 batch() {
   program=$1
   local readme=$2 log stamp passed=0 failed=0
@@ -224,6 +224,18 @@ batch() {
       echo "$log: $(od -c "$work/$log" | head -4)"
     fi
   done
+  # The README's replacement of wmic's local time, its whole block, and the
+  # value it cuts, which must be as long as wmic's before the offset.
+  awk '/^### Batch files/ { on = 1 } on && /^```$/ { exit } on == 2 { print $0 "\r" }
+    on && /^```bat$/ { on = 2 }' "$readme" >"$work/wmic.bat"
+  printf 'echo %%dt%%\r\n' >>"$work/wmic.bat"
+  stamp=$(cd "$work" && "$loader" cmd /c wmic.bat | tr -d '\r' | paste -sd ' ')
+  if [[ $stamp =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{4}\ [0-9]{14}\.[0-9]{6}$ ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "the README's wmic replacement wrote: $(printf '%q' "$stamp")"
+  fi
   echo "batch: $passed passed, $failed failed"
   [ "$failed" = 0 ]
 }
