@@ -81,7 +81,7 @@ printf '  1,000 fields       %s per field  (goal: at most 5000)\n' "$(ratio $((m
 echo "size of the Windows programs:"
 for build in win32 win64; do
   program=$top/build-$build/kolbex.exe
-  limit=$(grep -o -- '-DLIMIT=[0-9]*' "$top/build-$build/tests/win32/CTestTestfile.cmake" 2>/dev/null)
+  limit=$(grep -o -- '-DLIMIT=[0-9]*' "$top/build-$build/tests/win32/CTestTestfile.cmake" 2>/dev/null || true)
   if [ -f "$program" ]; then
     printf '  %-6s %6s bytes   (goal: at most %s)\n' "$build" "$(stat -c %s "$program")" "${limit#-DLIMIT=}"
   else
