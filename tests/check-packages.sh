@@ -34,13 +34,13 @@ warnings=$(groff -man -t -ww -z doc/kolbex.1 2>&1)
 
 # The release, and again a few seconds later from a copy of the tree (what
 # git tracks or would track) at another path, at the same time stamp.
-release=$work/release again=$work/again
+release=$work/release again=$work/again epoch=$(git log -1 --format=%ct)
 bash .ci/release "$release" | sed 's/^/packages: /'
 mkdir "$work/tree"
 git ls-files -z --cached --others --exclude-standard |
   while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
   tar --null -T - -cf - | tar -C "$work/tree" -xf -
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) bash "$work/tree/.ci/release" "$again" >/dev/null
+SOURCE_DATE_EPOCH=$epoch bash "$work/tree/.ci/release" "$again" >/dev/null
 if ! cmp -s "$release/SHA256SUMS" "$again/SHA256SUMS"; then
   for file in $(diff "$release/SHA256SUMS" "$again/SHA256SUMS" | sed -n 's/^< [0-9a-f]*  //p'); do
     echo "packages: $file differs between two releases of one tree"
@@ -165,11 +165,12 @@ grep -F .exe "$release/SHA256SUMS" | cmp -s - "$release/UNSIGNED-SHA256SUMS" ||
 (cd "$work" && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
   -subj "/CN=Kolbex test" 2>/dev/null && printf secret >pass &&
   openssl pkcs12 -export -inkey key.pem -in cert.pem -out key.p12 -passout file:pass)
-for signed in signed signed-again; do
-  tree=$([ "$signed" = signed ] && echo tree/ || echo "$top/")
-  (cd "$work" && KOLBEX_SIGN_PKCS12=key.p12 KOLBEX_SIGN_PASSWORD_FILE=pass \
-    SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct) bash "${tree}.ci/release" "$signed" >/dev/null)
-done
+signed_release() { # tree, folder
+  (cd "$work" && KOLBEX_SIGN_PKCS12=key.p12 KOLBEX_SIGN_PASSWORD_FILE=pass SOURCE_DATE_EPOCH=$epoch \
+    bash "$1/.ci/release" "$2" >/dev/null)
+}
+signed_release "$work/tree" signed
+signed_release "$top" signed-again
 cmp -s "$work/signed/SHA256SUMS" "$work/signed-again/SHA256SUMS" || fail "two signed releases differ"
 cmp -s "$work/signed/UNSIGNED-SHA256SUMS" "$release/UNSIGNED-SHA256SUMS" || fail "a signed release's UNSIGNED-SHA256SUMS differs"
 for bits in 32 64; do
