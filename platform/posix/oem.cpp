@@ -3,7 +3,6 @@
 // becomes '?', and never more than one character. Code page 720, which the
 // C library's converter lacks, goes by the platform's table.
 #include <errno.h>
-#include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -56,6 +55,27 @@ bool Usable(iconv_t c)
     return c != reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 }
 
+// iconv's name of a code page: "UTF-8", or "CP" and its number. (snprintf
+// would be one more import, which the dynamic build binds at start-up.)
+void CodeSetName(UINT codePage, char name[16])
+{
+    if (codePage == 65001) {
+        memcpy(name, "UTF-8", sizeof "UTF-8");
+        return;
+    }
+    char digits[10];
+    int n = 0;
+    do
+        digits[n++] = static_cast<char>('0' + codePage % 10);
+    while ((codePage /= 10) > 0);
+    int at = 0;
+    name[at++] = 'C';
+    name[at++] = 'P';
+    while (n > 0)
+        name[at++] = digits[--n];
+    name[at] = '\0';
+}
+
 // A result longer than a character of the code page takes (two in the East
 // Asian ones, 932 to 950, four in UTF-8) is a character written as two (a
 // letter and a combining mark), which the code page does not have as one.
@@ -63,7 +83,7 @@ size_t Encode(UINT codePage, const char *set, const char *text, size_t length, c
 {
     if (!opened) {
         char name[16];
-        (void)snprintf(name, sizeof name, codePage == 65001 ? "UTF-8" : "CP%u", codePage);
+        CodeSetName(codePage, name);
         converter = iconv_open(name, set);
 #ifdef __GLIBC__
         const bool shipped = true;
