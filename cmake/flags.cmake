@@ -47,6 +47,12 @@ target_compile_options(kolbex_product INTERFACE
 if(WIN32 OR KOLBEX_STATIC)
   target_compile_options(kolbex_product INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Os>)
 endif()
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  target_compile_options(kolbex_product INTERFACE -mcmodel=small)
+endif()
+if(WIN32)
+  target_compile_options(kolbex_product INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Oz>)
+endif()
 
 # The program carries no C++ runtime library of its own at run time. The
 # dynamic Linux build keeps the C library shared so that the clock can be
