@@ -143,19 +143,35 @@ const char *FileError()
     }
 }
 
-// The path after "/FILE:" runs to the next space, or from a double quote to
-// the next one; `end` is left where the option as written ends. Its time is
-// the last write's, which no file is opened for.
+// The value of "/FILE:" or "/TZ:" at *at runs to the next space, or from a
+// double quote to the next one; it is copied to the picture's block, and
+// `end` is left where the option as written ends. False without memory.
+bool TakeValue(RunState *state, const char *at, const char **end)
+{
+    const char *value = at + (*at == '"');
+    const char *stop = strchr(value, value > at ? '"' : ' ');
+    size_t length = stop ? static_cast<size_t>(stop - value) : strlen(value);
+    *end = value + length + (value > at && value[length] == '"');
+    if (!ReservePicture(state, length + 1))
+        return false;
+    memcpy(state->picture, value, length);
+    state->picture[length] = '\0';
+    return true;
+}
+
+// Where an option that is not understood ends, as written: at the next space.
+const char *WordEnd(const char *start)
+{
+    const char *end = strchr(start, ' ');
+    return end ? end : start + strlen(start);
+}
+
+// The time of the file named after "/FILE:" is the last write's, which no
+// file is opened for.
 const char *ReadFileTime(RunState *state, const char **at, const char **end, Moment *t)
 {
-    const char *path = *at + (**at == '"');
-    const char *stop = strchr(path, path > *at ? '"' : ' ');
-    size_t length = stop ? static_cast<size_t>(stop - path) : strlen(path);
-    *end = path + length + (path > *at && path[length] == '"');
-    if (!ReservePicture(state, length + 1))
+    if (!TakeValue(state, *at, end))
         return nullptr;
-    memcpy(state->picture, path, length);
-    state->picture[length] = '\0';
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(state->picture, GetFileExInfoStandard, &data))
         return FileError();
@@ -196,8 +212,7 @@ void GivenMoment(RunState *state, bool file)
     if (file) {
         reason = ReadFileTime(state, &at, &end, &t);
     } else if (*at == '@' ? !ReadEpoch(&at, &t) : !ReadIso(&at, &t, &kind)) {
-        end = strchr(start, ' ');
-        end = end ? end : start + strlen(start);
+        end = WordEnd(start);
         reason = "not a moment";
     }
     if (state->outOfMemory)
@@ -210,4 +225,45 @@ void GivenMoment(RunState *state, bool file)
     state->momentKind = kind;
     state->viewed = 0;
     state->cursor = at;
+}
+
+void Period(RunState *state, bool end)
+{
+    static const char units[][6] = {"YEAR", "MONTH", "WEEK", "DAY", "HOUR", "MIN", "SEC"};
+    const char *start = state->cursor - 1;
+    const char *unit = state->cursor + (end ? 4 : 6);
+    int n = 0;
+    while (static_cast<unsigned>((unit[n] | 0x20) - 'a') < 26)
+        n++;
+    int32_t which = 0;
+    while (which < SnapSecond && !(Match(unit, units[which]) == n && units[which][n] == '\0'))
+        which++;
+    if (which == SnapSecond) {
+        Fail(state, start, WordEnd(start), "not a unit");
+        return;
+    }
+    state->snap = which + 1;
+    state->snapEnd = end;
+    state->viewed = 0;
+    state->cursor = unit + n;
+}
+
+void NamedZone(RunState *state)
+{
+    const char *start = state->cursor - 1;
+    const char *end = nullptr;
+    if (!TakeValue(state, state->cursor + 3, &end))
+        return;
+    // A wall-clock moment is read in the zone in force where it stands.
+    if (state->momentKind == WallClockMoment && !FixWallClock(state))
+        return;
+    bool local = Match(state->picture, "LOCAL") == 5 && state->picture[5] == '\0';
+    if (!local && !FindTimeZone(state->picture, &state->zone)) {
+        Fail(state, start, end, "no such zone");
+        return;
+    }
+    state->zoned = !local;
+    state->utcMode = 0;
+    state->viewed = 0;
+    state->cursor = end + (*end == ' ');
 }

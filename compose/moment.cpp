@@ -24,13 +24,16 @@ bool Calendar(Moment m, SYSTEMTIME *t)
     return FileTimeToSystemTime(&file, t) != FALSE;
 }
 
-// The platform's offset at an instant, in seconds east. An instant within
+using ZoneId = DYNAMIC_TIME_ZONE_INFORMATION;
+
+// The platform's offset at an instant in a zone (null: the system's), in
+// seconds east. An instant within
 // a day of the range's ends, or outside, takes the offset a day inside:
 // the platform may not convert nearer (a zone's offset is under a day).
 // `local` is left holding the platform's local time of the instant it
 // converted; `given` is the instant's calendar where the caller has it.
 // False where the platform cannot read the zone at all.
-bool OffsetAt(Moment universal, int32_t *seconds, SYSTEMTIME *local,
+bool OffsetAt(Moment universal, const ZoneId *zone, int32_t *seconds, SYSTEMTIME *local,
               const SYSTEMTIME *given = nullptr)
 {
     Moment u = universal;
@@ -43,7 +46,9 @@ bool OffsetAt(Moment universal, int32_t *seconds, SYSTEMTIME *local,
         t = *given;
     else
         Calendar(u, &t);
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &t, local))
+    TIME_ZONE_INFORMATION rules; // NOLINT(cppcoreguidelines-pro-type-member-init): filled
+    if ((zone && !ZoneRulesOfYear(t.wYear, zone, &rules)) ||
+        !SystemTimeToTzSpecificLocalTime(zone ? &rules : nullptr, &t, local))
         return false;
     // The platform's offset is a 32-bit count; one within a day of its
     // ends, which only a damaged zone file gives, is taken as 0.
@@ -56,20 +61,25 @@ bool OffsetAt(Moment universal, int32_t *seconds, SYSTEMTIME *local,
 }
 
 // The offset of a local time: the one whose reading of it holds. Where
-// both hold (a time that was there twice) or neither (a time that never
-// was), the offset in force just before the change: the platforms choose
-// differently by themselves. A day on each side brackets the instant.
-bool OffsetOf(Moment local, int32_t *seconds)
+// neither holds (a time that never was), the offset in force just before
+// the change, and where both hold (a time that was there twice), that one
+// too, or the later where `later`: the platforms choose differently by
+// themselves. A day on each side brackets the instant.
+bool OffsetOf(Moment local, const ZoneId *zone, bool later, int32_t *seconds)
 {
     int32_t before = 0;
     int32_t after = 0;
     SYSTEMTIME t{};
-    if (!OffsetAt(Added(local, -1, 0), &before, &t) || !OffsetAt(Added(local, 1, 0), &after, &t))
+    if (!OffsetAt(Added(local, -1, 0), zone, &before, &t) ||
+        !OffsetAt(Added(local, 1, 0), zone, &after, &t))
         return false;
     *seconds = before;
+    if (after == before)
+        return true;
     int32_t there = 0;
-    if (after != before && !(OffsetAt(Shifted(local, -before), &there, &t) && there == before) &&
-        OffsetAt(Shifted(local, -after), &there, &t) && there == after)
+    bool beforeHolds = OffsetAt(Shifted(local, -before), zone, &there, &t) && there == before;
+    if ((later || !beforeHolds) && OffsetAt(Shifted(local, -after), zone, &there, &t) &&
+        there == after)
         *seconds = after;
     return true;
 }
@@ -99,6 +109,35 @@ int32_t AddMonths(int32_t day, int32_t months)
     month = total - year * 12 + 1;
     int32_t last = DaysInMonth(year, month);
     return DayNumber(year, month, dayOfMonth < last ? dayOfMonth : last);
+}
+
+// The first or last moment of the unit that holds `t`, on its clock. A
+// week runs from Monday to Sunday.
+Moment Snapped(Moment t, int32_t unit, bool end)
+{
+    if (unit >= SnapHour) {
+        int32_t span = unit == SnapHour ? 3600000 : unit == SnapMinute ? 60000 : 1000;
+        int32_t first = t.millisecond - t.millisecond % span;
+        return {t.day, end ? first + span - 1 : first};
+    }
+    int32_t year = 0;
+    int32_t month = 0;
+    int32_t dayOfMonth = 0;
+    DateOf(t.day, &year, &month, &dayOfMonth);
+    int32_t first = t.day;
+    int32_t days = 1;
+    if (unit == SnapYear) {
+        first = DayNumber(year, 1, 1);
+        days = DayNumber(year + 1, 1, 1) - first;
+    } else if (unit == SnapMonth) {
+        first -= dayOfMonth - 1;
+        days = DaysInMonth(year, month);
+    } else if (unit == SnapWeek) {
+        // 1970-01-01, UnixDay, was a Thursday.
+        first -= ((t.day - UnixDay + 3) % 7 + 7) % 7;
+        days = 7;
+    }
+    return end ? Moment{first + days - 1, MillisecondsPerDay - 1} : Moment{first, 0};
 }
 
 } // namespace
@@ -157,8 +196,13 @@ const FieldView *FieldMoment(RunState *state)
         state->moment = MomentOf(now);
         state->momentKind = InstantMoment;
     }
-    const int32_t *o = state->offsets;
     bool utc = state->utcMode != 0;
+    // A wall-clock moment shown in UTC is the instant it is locally.
+    if (state->momentKind == WallClockMoment && utc && !FixWallClock(state))
+        return nullptr;
+    const int32_t *o = state->offsets;
+    const ZoneId *zone = state->zoned ? &state->zone : nullptr;
+    bool later = state->snapEnd != 0;
     // `t` is the moment on the field's clock; where `known`, it shows the
     // instant t - offset.
     Moment t = state->moment;
@@ -166,34 +210,34 @@ const FieldView *FieldMoment(RunState *state)
     bool known = true;
     bool ok = true;
     if (state->momentKind == InstantMoment && !utc) {
-        ok = OffsetAt(t, &offset, &view->calendar, now.wYear ? &now : nullptr);
+        ok = OffsetAt(t, zone, &offset, &view->calendar, now.wYear ? &now : nullptr);
         t = Shifted(t, offset);
-    } else if (state->momentKind == WallClockMoment && utc) {
-        ok = OffsetOf(t, &offset);
-        t = Shifted(t, -offset);
-        offset = 0;
     } else {
         known = utc;
     }
     if (o[Years] || o[Months])
         t.day = AddMonths(t.day, o[Years] * 12 + o[Months]);
     t.day += o[Days];
-    known = known && (utc || (o[Years] == 0 && o[Months] == 0 && o[Days] == 0));
+    if (state->snap)
+        t = Snapped(t, state->snap, later);
+    known = known && (utc || (o[Years] == 0 && o[Months] == 0 && o[Days] == 0 && !state->snap));
     // Elapsed time, split into days and milliseconds in 32 bits.
     int32_t minutes = o[Hours] * 60 + o[Minutes];
     int32_t days = minutes / 1440 + o[Seconds] / SecondsPerDay;
     int32_t milliseconds = (minutes % 1440 * 60 + o[Seconds] % SecondsPerDay) * 1000;
-    if (days || milliseconds) {
+    // A snapped wall-clock time is shown as the instant it resolves to: a
+    // midnight that a change skips shows as the day's first instant.
+    if (days || milliseconds || (state->snap && !utc)) {
         if (!known)
-            ok = ok && OffsetOf(t, &offset);
+            ok = ok && OffsetOf(t, zone, later, &offset);
         Moment universal = Added(Shifted(t, -offset), days, milliseconds);
         if (!utc)
-            ok = ok && OffsetAt(universal, &offset, &view->calendar);
+            ok = ok && OffsetAt(universal, zone, &offset, &view->calendar);
         t = Shifted(universal, offset);
         known = true;
     }
     if (!known)
-        ok = ok && OffsetOf(t, &offset);
+        ok = ok && OffsetOf(t, zone, later, &offset);
     if (!ok) {
         state->outOfMemory = 1;
         return nullptr;
@@ -213,4 +257,16 @@ const FieldView *FieldMoment(RunState *state)
     }
     state->viewed = 1;
     return view;
+}
+
+bool FixWallClock(RunState *state)
+{
+    int32_t offset = 0;
+    if (!OffsetOf(state->moment, state->zoned ? &state->zone : nullptr, false, &offset)) {
+        state->outOfMemory = 1;
+        return false;
+    }
+    state->moment = Shifted(state->moment, -offset);
+    state->momentKind = InstantMoment;
+    return true;
 }

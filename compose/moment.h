@@ -37,11 +37,17 @@ Moment Shifted(Moment moment, int32_t seconds);
 Moment MomentOf(const SYSTEMTIME &t);
 
 // The run's moment (the clock, read once when a field first needs it, or
-// the one given) on the field's clock, moved by the offsets: years and
-// months on the calendar, then days on the wall clock, then hours, minutes
-// and seconds as elapsed time; kept in the state until an option changes
-// it. Null (and outOfMemory set) where the platform cannot read the zone:
-// the run has no line then.
+// the one given) on the field's clock (UTC, or the local zone: the
+// system's, or the one "/TZ:" named), moved by the offsets: years and
+// months on the calendar, then days on the wall clock, then the snap to the
+// first or last moment of its unit, then hours, minutes and seconds as
+// elapsed time; kept in the state until an option changes it. Null (and outOfMemory set) where the
+// platform cannot read the zone: the run has no line then.
 const FieldView *FieldMoment(RunState *state);
+
+// Makes the run's wall-clock moment the instant it is in the local zone in
+// force, before that zone changes. False (and outOfMemory set) where the
+// platform cannot read the zone.
+bool FixWallClock(RunState *state);
 
 #endif

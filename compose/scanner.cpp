@@ -66,14 +66,15 @@ void SingleQuote(RunState *state)
 }
 
 // Our options: the offsets first, in OffsetKind's order, then the others.
-enum OptionKind { Universal = OffsetKinds, English, At, File, Oem, OptionKinds };
+enum OptionKind { Universal = OffsetKinds, English, At, File, Start, End, Zone, Oem, OptionKinds };
 
 // The option whose name (folded) starts the prefix, or OptionKinds; the
 // name's length in *length.
 int OptionAt(const char *prefix, size_t *length)
 {
-    static const char names[OptionKinds][6] = {"YEAR", "MONTH", "DAY", "HOUR",  "MIN", "SEC",
-                                               "UTC",  "ENG",   "AT:", "FILE:", "OEM"};
+    static const char names[OptionKinds][7] = {
+        "YEAR", "MONTH", "DAY",   "HOUR",   "MIN",  "SEC", "UTC",
+        "ENG",  "AT:",   "FILE:", "START:", "END:", "TZ:", "OEM"};
     int kind = 0;
     for (; kind < OptionKinds; kind++) {
         *length = 0;
@@ -108,12 +109,12 @@ bool Offset(RunState *state, int kind, const char *at)
 // wherever they stand. Our options stand at the start of a word only (see
 // TakeByte), so that a path such as /srv/utc/day stays as it is: "/UTC"
 // universal time, "/ENG" English names where no letter or digit follows,
-// "/AT:" and "/FILE:" the moment, and the offsets, each for the fields
-// after it. Any other slash is written like the other marks that introduce
-// nothing.
+// "/AT:" and "/FILE:" the moment, "/START:" and "/END:" its unit's bounds,
+// "/TZ:" the local zone, and the offsets, each for the fields after it. Any other slash is written
+// like the other marks that introduce nothing.
 void Option(RunState *state, bool atWord)
 {
-    TakePrefix(state, 5);
+    TakePrefix(state, 6);
     size_t length = 0;
     int kind = OptionAt(state->prefix, &length);
     const char *after = state->cursor + 3;
@@ -131,6 +132,10 @@ void Option(RunState *state, bool atWord)
         state->cursor = after;
     } else if (kind == At || kind == File) {
         GivenMoment(state, kind == File);
+    } else if (kind == Start || kind == End) {
+        Period(state, kind == End);
+    } else if (kind == Zone) {
+        NamedZone(state);
     } else {
         taken = kind < OffsetKinds && Offset(state, kind, state->cursor + length);
     }

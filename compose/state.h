@@ -48,6 +48,18 @@ struct FieldView {
     SYSTEMTIME calendar;
 };
 
+// The units of "/START:" and "/END:", largest first.
+enum SnapUnit : int32_t {
+    NoSnap = 0,
+    SnapYear = 1,
+    SnapMonth = 2,
+    SnapWeek = 3,
+    SnapDay = 4,
+    SnapHour = 5,
+    SnapMinute = 6,
+    SnapSecond = 7
+};
+
 // The offsets of "/YEAR", "/MONTH", "/DAY", "/HOUR", "/MIN" and "/SEC", in
 // the order they are applied.
 enum OffsetKind : int32_t { Years, Months, Days, Hours, Minutes, Seconds, OffsetKinds };
@@ -63,7 +75,7 @@ struct RunState {
     int32_t literalMode;
     int32_t exitCode;
     int32_t padTarget;
-    char prefix[6]; // folded bytes after "[" or "/"
+    char prefix[7]; // folded bytes after "[" or "/"
     char helpMark;  // '?' once help has been requested
     char pending;   // byte to append at the end of a step, 0 for none
 
@@ -81,6 +93,10 @@ struct RunState {
     Moment moment;                // the run's moment, read or given once
     int32_t viewed;               // 1 while `view` is what fields show: options clear it
     FieldView view;
+    int32_t snap;    // SnapUnit of the last "/START:" or "/END:"
+    int32_t snapEnd; // 1 where that was "/END:"
+    int32_t zoned;   // 1 after "/TZ:" named a zone: `zone` is the local zone
+    DYNAMIC_TIME_ZONE_INFORMATION zone;
 };
 
 // Creates the line at its initial capacity, not cleared: nothing past

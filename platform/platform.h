@@ -48,8 +48,16 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
-// A time zone's rules; only the zone in force (null) is offered here.
-struct TIME_ZONE_INFORMATION;
+// A zone by name: the stand-ins carry the name of its zone file.
+struct DYNAMIC_TIME_ZONE_INFORMATION {
+    char TimeZoneKeyName[256];
+};
+
+// A zone's rules: the stand-ins carry the zone, whose history the C
+// library knows; null rules are the zone in force.
+struct TIME_ZONE_INFORMATION {
+    const DYNAMIC_TIME_ZONE_INFORMATION *zone;
+};
 
 // A count of 100-nanosecond intervals since 1 January 1601 (UTC).
 struct FILETIME {
@@ -120,5 +128,17 @@ DWORD WINAPI GetLastError(void);
 // small. Count with a capacity of 0, then fill: a result may be longer than
 // its text. An empty text is 0.
 int ConvertToOem(const char *text, int length, char *out, int capacity);
+
+// Finds the zone that `name` names, for ZoneRulesOfYear: on Windows a
+// zone id, or an IANA name that the system's ICU maps to one; elsewhere
+// the name of a zone file. FALSE where there is none, or where the system
+// cannot look zones up.
+BOOL FindTimeZone(const char *name, DYNAMIC_TIME_ZONE_INFORMATION *zone);
+
+// The rules of a zone that FindTimeZone found, in force in `year`, for
+// SystemTimeToTzSpecificLocalTime: GetTimeZoneInformationForYear, which
+// Windows offers from version 7 only.
+BOOL ZoneRulesOfYear(WORD year, const DYNAMIC_TIME_ZONE_INFORMATION *zone,
+                     TIME_ZONE_INFORMATION *rules);
 
 #endif

@@ -95,16 +95,18 @@ void WINAPI GetSystemTime(SYSTEMTIME *time)
     *time = FromTm(universal, now.tv_nsec / 1000000);
 }
 
-// In the zone in force (the only one the core asks for), whose history the
-// C library knows. The last answer is kept: musl's conversion scans the
-// environment, and every field converts the run's moment.
-BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *,
+// In the zone in force, or the named zone the rules carry, whose history
+// the C library knows. The last answer is kept, for its zone: musl's
+// conversion scans the environment, and every field converts the run's
+// moment.
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *rules,
                                             const SYSTEMTIME *universal, SYSTEMTIME *local)
 {
     ReadZoneOnce();
-    if (universal->wYear < 1601)
+    int changed = SelectZone(rules ? rules->zone->TimeZoneKeyName : "");
+    if (universal->wYear < 1601 || changed < 0)
         return FALSE;
-    if (!kept || !SameSecond(*universal, last)) {
+    if (!kept || changed || !SameSecond(*universal, last)) {
         time_t seconds = Seconds(*universal);
         kept = localtime_r(&seconds, &lastLocal) != nullptr && ZoneInForce();
         if (!kept)

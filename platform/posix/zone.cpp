@@ -1,7 +1,9 @@
 // TZ for a C library other than glibc: a zone file found where glibc finds
-// it and handed over as a checked path, or a rule, as zone.h says.
+// it and handed over as a checked path, or a rule, as zone.h says; and a
+// zone by name, handed to any C library in place of the system's.
 #include "platform/posix/zone.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdint.h>
@@ -17,6 +19,60 @@ namespace {
 const char Digits[] = "0123456789";
 const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 const char QuotedName[] = "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// The C library's services that only a zone file needs. The dynamic
+// build binds all it imports at start-up: it finds these when a zone file
+// is read, so that a run in the system's zone pays nothing for them (the
+// dynamic build's goal, with glibc); the static program links them.
+struct FileServices {
+    int (*open)(const char *path, int flags, ...);
+    ssize_t (*read)(int fd, void *buffer, size_t count);
+    int (*close)(int fd);
+    int (*putenv)(char *setting);
+    int (*unsetenv)(const char *name);
+    void (*tzset)();
+};
+
+const FileServices *Services()
+{
+#ifdef KOLBEX_STATIC
+    static const FileServices linked{open, read, close, putenv, unsetenv, tzset};
+    return &linked;
+#else
+    static FileServices found;
+    static bool sought;
+    if (!sought) {
+        found.open = reinterpret_cast<decltype(found.open)>(dlsym(RTLD_DEFAULT, "open"));
+        found.read = reinterpret_cast<decltype(found.read)>(dlsym(RTLD_DEFAULT, "read"));
+        found.close = reinterpret_cast<decltype(found.close)>(dlsym(RTLD_DEFAULT, "close"));
+        found.putenv = reinterpret_cast<decltype(found.putenv)>(dlsym(RTLD_DEFAULT, "putenv"));
+        found.unsetenv =
+            reinterpret_cast<decltype(found.unsetenv)>(dlsym(RTLD_DEFAULT, "unsetenv"));
+        found.tzset = reinterpret_cast<decltype(found.tzset)>(dlsym(RTLD_DEFAULT, "tzset"));
+        sought = true;
+    }
+    bool whole =
+        found.open && found.read && found.close && found.putenv && found.unsetenv && found.tzset;
+    return whole ? &found : nullptr;
+#endif
+}
+
+// strspn and memchr, which the dynamic build would bind at start-up.
+size_t Span(const char *at, const char *set)
+{
+    size_t n = 0;
+    while (at[n] && strchr(set, at[n]))
+        n++;
+    return n;
+}
+
+bool Holds(const char *at, char byte, size_t count)
+{
+    for (size_t i = 0; i < count; i++)
+        if (at[i] == byte)
+            return true;
+    return false;
+}
 
 uint64_t Count(const unsigned char *header, size_t which)
 {
@@ -57,13 +113,13 @@ size_t Block(const unsigned char *file, size_t size, size_t at, uint64_t timeSiz
 bool ReadWithin(const char *rule, const char *end)
 {
     for (const char *at = rule; at < end; at++) {
-        if (*at == '<' && !memchr(at, '>', static_cast<size_t>(end - at)))
+        if (*at == '<' && !Holds(at, '>', static_cast<size_t>(end - at)))
             return false;
         if (*at != ',' || at + 1 >= end || at[1] != 'M')
             continue;
         // Digits end, at the latest, at the newline or NUL at `end`.
-        const char *month = at + 2 + strspn(at + 2, Digits);
-        if (month >= end || month + 1 + strspn(month + 1, Digits) >= end)
+        const char *month = at + 2 + Span(at + 2, Digits);
+        if (month >= end || month + 1 + Span(month + 1, Digits) >= end)
             return false;
     }
     return true;
@@ -80,13 +136,21 @@ const char *AfterName(const char *at)
 
 // The standard name of the footer rule of the zone file handed over, which
 // the C library reads as the zone's name, cut where it keeps it cut; none
-// for a rule.
+// for a rule. The system's, and the named zone's.
 constexpr size_t NameMax = 6; // musl's TZNAME_MAX
 char footerName[NameMax + 1];
+char namedFooter[NameMax + 1];
 bool handedFile;
 
 // putenv keeps the string it is given, and unlike setenv allocates nothing.
+// The system's zone, and the named zone.
 char setting[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
+char named[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
+// The name of the zone the C library converts in, empty for the system's;
+// and TZ as the run found it, which glibc reads as the system's.
+char selected[sizeof DYNAMIC_TIME_ZONE_INFORMATION{}.TimeZoneKeyName];
+char *foundSetting;
+bool switched;
 // The database's largest zone file takes 4 KB.
 unsigned char zoneFile[65536];
 
@@ -107,16 +171,39 @@ size_t ReadZoneFile(const char *name, char *path, size_t room)
         memcpy(path + used, parts[i], n + 1);
         used += n;
     }
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // A file that is no longer regular when it is opened reads nothing:
+    // it is opened without waiting.
+    const FileServices *with = Services();
     struct stat status {};
+    if (!with || stat(path, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size >= static_cast<off_t>(sizeof zoneFile))
+        return 0;
+    int fd = with->open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     size_t size = 0;
-    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_size < static_cast<off_t>(sizeof zoneFile))
-        for (ssize_t n = 0; (n = read(fd, zoneFile + size, sizeof zoneFile - size)) > 0;)
+    if (fd >= 0) {
+        for (ssize_t n = 0; (n = with->read(fd, zoneFile + size, sizeof zoneFile - size)) > 0;)
             size += static_cast<size_t>(n);
-    if (fd >= 0)
-        close(fd);
+        with->close(fd);
+    }
     return SoundZoneFile(zoneFile, size) ? size : 0;
+}
+
+// The footer rule's standard name of the sound zone file in zoneFile.
+void FooterName(size_t size, char *name)
+{
+    // A sound file ends in a newline, with another before the footer: a
+    // name of letters, or of any bytes between < and >.
+    const char *rule = reinterpret_cast<const char *>(zoneFile) + size - 1;
+    while (rule[-1] != '\n')
+        rule--;
+    bool quoted = *rule == '<';
+    rule += quoted;
+    size_t n = 0;
+    for (; n < NameMax &&
+           (quoted ? rule[n] != '>' : static_cast<unsigned>((rule[n] | 0x20) - 'a') < 26);
+         n++)
+        name[n] = rule[n];
+    name[n] = '\0';
 }
 
 } // namespace
@@ -132,7 +219,7 @@ bool SoundZoneFile(const unsigned char *file, size_t size)
         return false;
     const char *rule = reinterpret_cast<const char *>(file) + end + 1;
     const char *last = reinterpret_cast<const char *>(file) + size - 1;
-    return !memchr(rule, '\n', static_cast<size_t>(last - rule)) && ReadWithin(rule, last);
+    return !Holds(rule, '\n', static_cast<size_t>(last - rule)) && ReadWithin(rule, last);
 }
 
 bool RuleFor(const char *tz, char *rule, size_t size)
@@ -162,28 +249,78 @@ void ReadZone()
     char *value = setting + 3;
     size_t size = *name ? ReadZoneFile(name, value + 1, sizeof setting - 4) : 0;
     handedFile = size > 0;
-    if (handedFile) {
-        // A sound file ends in a newline, with another before the footer:
-        // a name of letters, or of any bytes between < and >.
-        const char *rule = reinterpret_cast<const char *>(zoneFile) + size - 1;
-        while (rule[-1] != '\n')
-            rule--;
-        bool quoted = *rule == '<';
-        rule += quoted;
-        size_t n = 0;
-        for (; n < NameMax &&
-               (quoted ? rule[n] != '>' : static_cast<unsigned>((rule[n] | 0x20) - 'a') < 26);
-             n++)
-            footerName[n] = rule[n];
-        footerName[n] = '\0';
-    } else if (!RuleFor(tz ? name : "", value, sizeof setting - 3)) {
+    if (handedFile)
+        FooterName(size, footerName);
+    else if (!RuleFor(tz ? name : "", value, sizeof setting - 3)) {
         memcpy(value, "UTC0", sizeof "UTC0");
     }
     // The C library reads TZ anew at its first conversion.
-    putenv(setting);
+    Services()->putenv(setting);
 }
 
 bool ZoneTaken()
 {
+    if (*selected)
+        return strcmp(tzname[0], namedFooter) == 0;
     return !handedFile || strcmp(tzname[0], footerName) == 0;
+}
+
+BOOL FindTimeZone(const char *name, DYNAMIC_TIME_ZONE_INFORMATION *zone)
+{
+    // Names only: no path, and no step out of the database's folder.
+    size_t length = strlen(name);
+    if (length == 0 || length >= sizeof zone->TimeZoneKeyName || *name == '/' || *name == '.' ||
+        strstr(name, "/."))
+        return FALSE;
+    char *path = named + 4;
+    size_t size = ReadZoneFile(name, path, sizeof named - 4);
+    if (size == 0)
+        return FALSE;
+    memcpy(zone->TimeZoneKeyName, name, length + 1);
+    return TRUE;
+}
+
+BOOL ZoneRulesOfYear(WORD, const DYNAMIC_TIME_ZONE_INFORMATION *zone, TIME_ZONE_INFORMATION *rules)
+{
+    rules->zone = zone;
+    return TRUE;
+}
+
+int SelectZone(const char *name)
+{
+    if (strcmp(name, selected) == 0)
+        return 0;
+    // Found when a named zone is first read.
+    const FileServices *with = Services();
+    if (!with)
+        return -1;
+    if (!switched) {
+        const char *tz = getenv("TZ");
+        foundSetting = tz ? const_cast<char *>(tz) - 3 : nullptr;
+        switched = true;
+    }
+    if (*name) {
+        // glibc finds the name in its folder; another C library is handed
+        // the path checked.
+        size_t size = ReadZoneFile(name, named + 4, sizeof named - 4);
+        if (size == 0)
+            return -1;
+        FooterName(size, namedFooter);
+#ifdef __GLIBC__
+        memcpy(named + 4, name, strlen(name) + 1);
+#endif
+        with->putenv(named);
+    } else {
+#ifdef __GLIBC__
+        if (foundSetting)
+            with->putenv(foundSetting);
+        else
+            with->unsetenv("TZ");
+#else
+        with->putenv(setting);
+#endif
+    }
+    memcpy(selected, name, strlen(name) + 1);
+    with->tzset();
+    return 1;
 }
