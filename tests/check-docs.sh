@@ -98,6 +98,23 @@ else
   fail "no examples of the stamps for POSIX shells in README.md"
 fi
 
+# Periods and zones, as the README writes them: the last day of last month
+# against date(1) (tried again where a day ends between the two), and 09:00
+# in New York on Berlin's clock.
+last_day=$(grep -F '# the last day of last month' "$top/README.md" | sed 's/ *#.*//')
+york=$(grep -F '# 09:00 in New York, here' "$top/README.md" | sed 's/ *#.*//')
+check
+if [ -n "$last_day" ] && [ -n "$york" ]; then
+  for _ in 1 2 3; do
+    [ "$(eval "$last_day")" = "$(date -d "$(date +%Y-%m-01) -1 day" +%F)" ] && break
+  done || fail "the last day of last month: [$(eval "$last_day")]"
+  check
+  [ "$(export TZ=Europe/Berlin; eval "$york")" = 15:00 ] ||
+    fail "09:00 in New York wrote [$(export TZ=Europe/Berlin; eval "$york")]"
+else
+  fail "no examples of /END: and /TZ: for POSIX shells in README.md"
+fi
+
 # The manual page's example values, at the moment it names.
 if [ -n "$faketime" ] && [ -r "$faketime" ]; then
   check

@@ -11,6 +11,7 @@ rows that need a zone's history (Windows reads every day by the system's
 present rules) are left out. Files are made in a folder of their own, which
 is the program's working folder.
 """
+import calendar
 import datetime
 import math
 import os
@@ -24,16 +25,42 @@ program = sys.argv[2:] if windows else sys.argv[1:]
 UTC = datetime.timezone.utc
 
 
-def wall(zone, *fields):
+def wall(zone, *fields, later=False):
     """A local wall-clock time as an instant: one that never was or was there
-    twice takes the offset in force just before the change."""
+    twice takes the offset in force just before the change; one there twice
+    the later offset where `later`."""
     tz = zoneinfo.ZoneInfo(zone)
     naive = datetime.datetime(*fields)
-    held = {aware.utcoffset() for aware in (naive.replace(fold=f, tzinfo=tz) for f in (0, 1))
-            if aware.astimezone(UTC).astimezone(tz).replace(tzinfo=None) == naive}
+    held = [aware.utcoffset() for aware in (naive.replace(fold=f, tzinfo=tz) for f in (0, 1))
+            if aware.astimezone(UTC).astimezone(tz).replace(tzinfo=None) == naive]
     before = (naive - datetime.timedelta(days=1)).replace(tzinfo=tz).utcoffset()
-    offset = held.pop() if len(held) == 1 else before
+    offset = held[0] if len(set(held)) == 1 else held[-1] if held and later else before
     return naive.replace(tzinfo=datetime.timezone(offset)).astimezone(UTC)
+
+
+def bound(zone, moment, unit, end=False, months=0, clock=None):
+    """/START:unit or /END:unit: the first or last instant whose wall clock
+    (the zone's, or `clock`'s) lies in the unit of the moment, after a move
+    of months on the calendar."""
+    clock = clock or zone
+    t = moment.astimezone(UTC if clock == "UTC" else zoneinfo.ZoneInfo(clock))
+    t = t.replace(tzinfo=None)
+    year, month = divmod(t.year * 12 + t.month - 1 + months, 12)
+    t = t.replace(year=year, month=month + 1,
+                  day=min(t.day, calendar.monthrange(year, month + 1)[1]))
+    day = datetime.timedelta(days=1)
+    first = {"YEAR": t.replace(month=1, day=1, hour=0, minute=0, second=0, microsecond=0),
+             "MONTH": t.replace(day=1, hour=0, minute=0, second=0, microsecond=0),
+             "WEEK": (t - t.weekday() * day).replace(hour=0, minute=0, second=0, microsecond=0),
+             "DAY": t.replace(hour=0, minute=0, second=0, microsecond=0),
+             "HOUR": t.replace(minute=0, second=0, microsecond=0)}[unit]
+    after = {"YEAR": first.replace(year=first.year + 1), "WEEK": first + 7 * day,
+             "MONTH": (first + 31 * day).replace(day=1), "DAY": first + day,
+             "HOUR": first + datetime.timedelta(hours=1)}[unit]
+    naive = after - datetime.timedelta(milliseconds=1) if end else first
+    if clock == "UTC":
+        return naive.replace(tzinfo=UTC)
+    return wall(clock, *naive.timetuple()[:6], naive.microsecond, later=end)
 
 
 def at(zone, instant, picture):
@@ -136,6 +163,91 @@ moments = [
      " x09 /DAY+1234567 11", False),
 ]
 
+# The bounds of a unit, against the instant Python's zoneinfo gives: each
+# field shows the date, time, milliseconds and offset of the result.
+full = "[date:yyyy-mm-dd]T[time:HH:mm:ss].[frac:fff][zone:hh:mm]"
+
+
+def shown(zone, instant):
+    text = at(zone, instant, "%Y-%m-%dT%H:%M:%S.%f")
+    return text[:-3] + offset(zone, instant)
+
+
+def z(*fields):
+    return datetime.datetime(*fields, tzinfo=UTC)
+
+
+havana = "America/Havana"
+snaps = [
+    (berlin, "/AT:2026-03-31T12:00/MONTH-1/END:MONTH[date:yyyy-mm-dd] [time:HH:mm:ss]",
+     "2026-02-28 23:59:59", False),
+    (berlin, "/AT:2026-03-31T12:00/START:WEEK[date:ddd yyyy-mm-dd] /START:DAY[unix:]",
+     "Mon 2026-03-30 1774908000", False),
+    (berlin, "/AT:2026-05-31T12:00/MONTH-1/END:MONTH" + full,
+     shown(berlin, bound(berlin, wall(berlin, 2026, 5, 31, 12), "MONTH", True, -1)), False),
+    ("UTC", "/AT:2026-01-31T12:00Z/MONTH+1/START:MONTH" + full + " /END:month" + full,
+     "2026-02-01T00:00:00.000+00:00 2026-02-28T23:59:59.999+00:00", False),
+    ("UTC", "/AT:2026-07-15Z/MONTH+1/END:MONTH" + full, "2026-08-31T23:59:59.999+00:00", False),
+    ("UTC", "/AT:2024-03-31Z/MONTH-1/END:MONTH" + full + " /START:YEAR/MONTH+0" + full,
+     "2024-02-29T23:59:59.999+00:00 2024-01-01T00:00:00.000+00:00", False),
+    ("UTC", "/AT:2024-07-01Z/END:YEAR" + full, "2024-12-31T23:59:59.999+00:00", False),
+    ("UTC", "/AT:2027-01-01T10:00Z/START:WEEK" + full + " /AT:2026-12-31Z/END:WEEK[date:yyyy-mm-dd]",
+     "2026-12-28T00:00:00.000+00:00 2027-01-03", False),
+    ("UTC", "/AT:2026-12-08T14:05:09.987Z/START:HOUR[time:HH:mm:ss.][frac:fff] /END:MIN"
+     "[time:HH:mm:ss.][frac:fff] /START:SEC[time:HH:mm:ss.][frac:fff] /START:DAY7[date:dd]",
+     "14:00:00.000 14:05:59.999 14:05:09.000 708", False),
+    ("UTC", "/AT:2026-12-08T14:05:09Z/START:DAY/HOUR+6" + full, "2026-12-08T06:00:00.000+00:00",
+     False),
+] + [(zone, f"/AT:{moment}/{'END' if end else 'START'}:{unit}" + full,
+      shown(zone, bound(zone, wall(zone, *fields), unit, end)), False)
+     for zone, moment, fields, unit, end in [
+         (berlin, "2026-03-29T12:00", (2026, 3, 29, 12), "DAY", False),
+         (berlin, "2026-03-29T12:00", (2026, 3, 29, 12), "DAY", True),
+         (berlin, "2026-03-29T03:30", (2026, 3, 29, 3, 30), "HOUR", False),
+         (berlin, "2026-10-25T12:00", (2026, 10, 25, 12), "DAY", False),
+         (berlin, "2026-10-25T12:00", (2026, 10, 25, 12), "DAY", True),
+         (berlin, "2026-10-25T02:30", (2026, 10, 25, 2, 30), "HOUR", False),
+         (berlin, "2026-10-25T02:30", (2026, 10, 25, 2, 30), "HOUR", True),
+         (havana, "2026-03-08T12:00", (2026, 3, 8, 12), "DAY", False),
+         (havana, "2026-11-01T12:00", (2026, 11, 1, 12), "DAY", False),
+         (havana, "2026-10-31T12:00", (2026, 10, 31, 12), "DAY", True)]
+] + [
+    (berlin, "/AT:2026-03-29T12:00/START:DAY/HOUR+6" + full,
+     shown(berlin, bound(berlin, wall(berlin, 2026, 3, 29, 12), "DAY")
+           + datetime.timedelta(hours=6)), False),
+    (berlin, "/AT:2026-03-29T00:30/UTC/START:DAY" + full,
+     shown("UTC", bound(berlin, wall(berlin, 2026, 3, 29, 0, 30), "DAY", clock="UTC")), False),
+    (york, "/AT:2026-12-31T20:00/UTC/END:MONTH" + full, "2027-01-31T23:59:59.999+00:00", False),
+]
+
+# Zones by name, on POSIX and Windows: the IANA name and the Windows id.
+zone_names = [("Asia/Tokyo", "Tokyo Standard Time"), (berlin, "W. Europe Standard Time"),
+              (york, "Eastern Standard Time"), ("Australia/Sydney", "AUS Eastern Standard Time"),
+              ("Asia/Kolkata", "India Standard Time"),
+              ("America/Sao_Paulo", "E. South America Standard Time")]
+july = z(2026, 7, 1, 12)
+december = z(2026, 12, 8, 14, 5, 9)
+zones = [("UTC", "/AT:2026-12-08T14:05:09Z/TZ:Asia/Tokyo [time:HH:mm] [zone:hh:mm]",
+          "23:05 +09:00", "posix")]
+for iana, windows_id in zone_names:
+    name = f'"{windows_id}"' if windows else iana
+    zones += [
+        ("UTC", f"/AT:2026-07-01T12:00Z/TZ:{name} [date:yyyy-mm-dd]T[time:HH:mm][zone:hh:mm]",
+         at(iana, july, "%Y-%m-%dT%H:%M") + offset(iana, july), ""),
+        (berlin, f"/TZ:{name} /AT:2026-12-08T09:00/TZ:LOCAL [time:HH:mm][zone:hh:mm]",
+         at(berlin, wall(iana, 2026, 12, 8, 9), "%H:%M") + "+01:00", ""),
+        (york, f"/AT:2026-12-08T14:05:09Z/TZ:{name} /UTC[zone:hh:mm] /UTC/TZ:{name} [zone:hh:mm]",
+         "+00:00 " + offset(iana, december), ""),
+    ]
+zones += [
+    (berlin, '/AT:2026-12-08T09:00 /TZ:"Asia/Tokyo" [time:HH:mm] /tz:local [time:HH:mm]',
+     " 17:00 09:00", "posix"),
+    (berlin, '/AT:2026-12-08T09:00 /TZ:"Tokyo Standard Time" [time:HH:mm]', " 17:00", "windows"),
+    # IANA names on Windows: ICU (here a stand-in that maps a few)
+    ("UTC", "/AT:2026-12-08T14:05:09Z/TZ:Asia/Tokyo [time:HH:mm] /TZ:Europe/Berlin [zone:hh:mm]",
+     "23:05 +01:00", ""),
+]
+
 failed_rows = [
     ("/AT:2026-02-29", "kolbex: /AT:2026-02-29: not a moment"),
     ("/AT:x", "kolbex: /AT:x: not a moment"),
@@ -150,7 +262,19 @@ failed_rows = [
     ("[date:yyyy] /AT:x /?", "kolbex: /AT:x: not a moment"),
     ("/FILE:missing.log [date:yyyy]", "kolbex: /FILE:missing.log: no such file"),
     ("/FILE:", "kolbex: /FILE:: no such file"),
+    ("/START:DECADE [date:yyyy]", "kolbex: /START:DECADE: not a unit"),
+    ("/end:Days", "kolbex: /end:Days: not a unit"),
+    ("/START:", "kolbex: /START:: not a unit"),
+    ("/AT:2026-12-08/START:@ x", "kolbex: /START:@: not a unit"),
+    ("/TZ:Mars/Olympus [date:yyyy]", "kolbex: /TZ:Mars/Olympus: no such zone"),
+    ('/TZ:"" x', 'kolbex: /TZ:"": no such zone'),
+    ('/TZ:"Tokyo Standard Tim"', 'kolbex: /TZ:"Tokyo Standard Tim": no such zone'),
+    ("/TZ:Etc/Unmapped", "kolbex: /TZ:Etc/Unmapped: no such zone"),
 ]
+if not windows:
+    failed_rows += [(f"/TZ:{name}", f"kolbex: /TZ:{name}: no such zone")
+                    for name in ("/usr/share/zoneinfo/UTC", "../zoneinfo/UTC", "Europe/./Berlin",
+                                 "UTC0", "Asia", ":UTC")]
 
 # Faults once found at the edges: TZ, the line, its exit status, standard
 # output and standard error, and where it runs ("history": not on Windows,
@@ -215,6 +339,14 @@ for zone, line, want, history in moments:
     if history and windows:
         continue
     expect(f"TZ={zone} {line}", run(line, zone), (0, want, ""))
+
+for zone, line, want, history in snaps:
+    if not (history and windows):
+        expect(f"TZ={zone} {line}", run(line, zone), (0, want, ""))
+
+for zone, line, want, where in zones:
+    if where != ("posix" if windows else "windows"):
+        expect(f"TZ={zone} {line}", run(line, zone), (0, want, ""))
 
 for line, message in failed_rows:
     expect(line, run(line, "UTC"), (1, "", message + "\n"))

@@ -6,7 +6,7 @@
 #   wine.sh reference LOADER PREFIX REFERENCE OUTPUT EXPECTED
 #   wine.sh codepages LOADER PREFIX REFERENCE EXPECTED
 #   wine.sh moments   LOADER PREFIX PROGRAM CHECK
-#   wine.sh given     LOADER PREFIX PROGRAM CHECK
+#   wine.sh given     LOADER PREFIX PROGRAM CHECK ICU
 #   wine.sh console   LOADER PREFIX PROGRAM
 #   wine.sh batch     LOADER PREFIX PROGRAM README
 #
@@ -107,14 +107,21 @@ moments() {
   return "$status"
 }
 
-# The given moments, file times and the word-start rule (check-given.py).
-# The server is started first and apart: one that a run starts keeps that
-# run's output pipes open until it ends.
+# The given moments, file times, the word-start rule, bounds and zones
+# (check-given.py), with the stand-in ICU in the system folder of the
+# program's kind (a 32-bit one's is syswow64 in a 64-bit prefix) for the
+# run alone. The server is started first and apart: one that a run starts
+# keeps that run's output pipes open until it ends.
 given() {
   "$loader" cmd /c exit >/dev/null 2>&1
   wineserver -p
-  local status=0
+  local status=0 system=$WINEPREFIX/drive_c/windows/system32
+  if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && [[ $loader != *64 ]]; then
+    system=$WINEPREFIX/drive_c/windows/syswow64
+  fi
+  cp "$3" "$system/icu.dll"
   /usr/bin/python3 "$2" --windows "$loader" "$1" || status=$?
+  rm -f "$system/icu.dll"
   wineserver -k
   return "$status"
 }

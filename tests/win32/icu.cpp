@@ -1,0 +1,34 @@
+// A stand-in for the system's ICU (icu.dll), which Wine does not have: the
+// one function the program asks of it, for a few names, and a name that it
+// maps to an empty id, as ICU does for a name it does not map.
+#include <stdint.h>
+#include <wchar.h>
+
+extern "C" __declspec(dllexport) int32_t ucal_getWindowsTimeZoneID(const wchar_t *id,
+                                                                   int32_t length,
+                                                                   wchar_t *windowsId,
+                                                                   int32_t capacity,
+                                                                   int32_t *status)
+{
+    static const wchar_t *const names[][2] = {{L"Asia/Tokyo", L"Tokyo Standard Time"},
+                                              {L"Europe/Berlin", L"W. Europe Standard Time"},
+                                              {L"Etc/Unmapped", L""}};
+    if (*status > 0)
+        return 0;
+    for (const auto &name : names) {
+        auto n = static_cast<int32_t>(wcslen(name[0]));
+        if ((length >= 0 ? length : static_cast<int32_t>(wcslen(id))) != n ||
+            wcsncmp(id, name[0], static_cast<size_t>(n)) != 0)
+            continue;
+        auto mapped = static_cast<int32_t>(wcslen(name[1]));
+        if (mapped > capacity) {
+            *status = 15; // U_BUFFER_OVERFLOW_ERROR
+            return mapped;
+        }
+        wmemcpy(windowsId, name[1], static_cast<size_t>(mapped));
+        if (mapped < capacity)
+            windowsId[mapped] = L'\0';
+        return mapped;
+    }
+    return 0;
+}
