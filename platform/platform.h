@@ -107,7 +107,7 @@ BOOL WINAPI HeapDestroy(HANDLE heap);
 
 void WINAPI GetSystemTime(SYSTEMTIME *time);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME *fileTime, SYSTEMTIME *time);
-BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *zone,
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *rules,
                                             const SYSTEMTIME *universal, SYSTEMTIME *local);
 
 int WINAPI GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME *date, LPCSTR format,

@@ -23,6 +23,7 @@ import zoneinfo
 windows = sys.argv[1] == "--windows"
 program = sys.argv[2:] if windows else sys.argv[1:]
 UTC = datetime.timezone.utc
+DAY = datetime.timedelta(days=1)
 
 
 def wall(zone, *fields, later=False):
@@ -44,19 +45,13 @@ def bound(zone, moment, unit, end=False, months=0, clock=None):
     of months on the calendar."""
     clock = clock or zone
     t = moment.astimezone(UTC if clock == "UTC" else zoneinfo.ZoneInfo(clock))
-    t = t.replace(tzinfo=None)
     year, month = divmod(t.year * 12 + t.month - 1 + months, 12)
-    t = t.replace(year=year, month=month + 1,
-                  day=min(t.day, calendar.monthrange(year, month + 1)[1]))
-    day = datetime.timedelta(days=1)
-    first = {"YEAR": t.replace(month=1, day=1, hour=0, minute=0, second=0, microsecond=0),
-             "MONTH": t.replace(day=1, hour=0, minute=0, second=0, microsecond=0),
-             "WEEK": (t - t.weekday() * day).replace(hour=0, minute=0, second=0, microsecond=0),
-             "DAY": t.replace(hour=0, minute=0, second=0, microsecond=0),
-             "HOUR": t.replace(minute=0, second=0, microsecond=0)}[unit]
-    after = {"YEAR": first.replace(year=first.year + 1), "WEEK": first + 7 * day,
-             "MONTH": (first + 31 * day).replace(day=1), "DAY": first + day,
-             "HOUR": first + datetime.timedelta(hours=1)}[unit]
+    day = min(t.day, calendar.monthrange(year, month + 1)[1])
+    kept = {"YEAR": 1, "MONTH": 2, "WEEK": 3, "DAY": 3, "HOUR": 4}[unit]
+    first = datetime.datetime(*[year, month + 1, day, t.hour][:kept], *[1, 1, 0][kept - 1:])
+    first -= datetime.timedelta(days=first.weekday() if unit == "WEEK" else 0)
+    after = {"YEAR": first.replace(year=first.year + 1), "MONTH": (first + DAY * 31).replace(day=1),
+             "WEEK": first + DAY * 7, "DAY": first + DAY, "HOUR": first + DAY / 24}[unit]
     naive = after - datetime.timedelta(milliseconds=1) if end else first
     if clock == "UTC":
         return naive.replace(tzinfo=UTC)

@@ -147,10 +147,9 @@ bool handedFile;
 char setting[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
 char named[sizeof "TZ=:./" + PATH_MAX] = "TZ=:";
 // The name of the zone the C library converts in, empty for the system's;
-// and TZ as the run found it, which glibc reads as the system's.
+// and TZ as it was before a named zone, which glibc reads as the system's.
 char selected[sizeof DYNAMIC_TIME_ZONE_INFORMATION{}.TimeZoneKeyName];
-char *foundSetting;
-bool switched;
+char *systemSetting;
 // The database's largest zone file takes 4 KB.
 unsigned char zoneFile[65536];
 
@@ -294,10 +293,11 @@ int SelectZone(const char *name)
     const FileServices *with = Services();
     if (!with)
         return -1;
-    if (!switched) {
+    if (*name && !*selected) {
+        // The system's TZ, as it stands when the run leaves it: "TZ=" and
+        // the value getenv points into.
         const char *tz = getenv("TZ");
-        foundSetting = tz ? const_cast<char *>(tz) - 3 : nullptr;
-        switched = true;
+        systemSetting = tz ? const_cast<char *>(tz) - 3 : nullptr;
     }
     if (*name) {
         // glibc finds the name in its folder; another C library is handed
@@ -312,8 +312,8 @@ int SelectZone(const char *name)
         with->putenv(named);
     } else {
 #ifdef __GLIBC__
-        if (foundSetting)
-            with->putenv(foundSetting);
+        if (systemSetting)
+            with->putenv(systemSetting);
         else
             with->unsetenv("TZ");
 #else

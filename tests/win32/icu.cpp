@@ -4,11 +4,9 @@
 #include <stdint.h>
 #include <wchar.h>
 
-extern "C" __declspec(dllexport) int32_t ucal_getWindowsTimeZoneID(const wchar_t *id,
-                                                                   int32_t length,
-                                                                   wchar_t *windowsId,
-                                                                   int32_t capacity,
-                                                                   int32_t *status)
+extern "C" __declspec(dllexport) int32_t
+    ucal_getWindowsTimeZoneID(const wchar_t *id, int32_t length, wchar_t *windowsId,
+                              int32_t capacity, int32_t *status)
 {
     static const wchar_t *const names[][2] = {{L"Asia/Tokyo", L"Tokyo Standard Time"},
                                               {L"Europe/Berlin", L"W. Europe Standard Time"},
