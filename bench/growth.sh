@@ -64,6 +64,9 @@ arguments() { # kind count
   /AT:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/AT:2026-03-29T02:30:09.5[zone:hh]\n'; done ;;
   offsets) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/YEAR-1/MONTH+1/HOUR-1/MIN+1/SEC-1[time:HH]\n'; done ;;
   /FILE:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/FILE:%s\n[date:d]\n' "$growth_file"; done ;;
+  /START:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/START:DAY/END:WEEK[time:HH]\n'; done ;;
+  # A zone named, and the system's again: every field changes the zone.
+  /TZ:) printf 'x\n'; for ((i = 0; i < count; i++)); do printf '/TZ:Asia/Tokyo\n[time:HH]\n/TZ:LOCAL\n[time:HH]\n'; done ;;
   "literal quotes") printf 'x%s\n' "$(repeat '"a"' "$count")" ;;
   "''") printf 'x%s\n' "$(repeat "''" "$count")" ;;
   "[[") printf 'x%s\n' "$(repeat '[[' "$count")" ;;
@@ -95,6 +98,7 @@ cost() { # program locale kind count
 
 kinds=("month names" "day names" designators "quoted text" digits fields "position marks"
   /OEM /UTC /DAY "zone elements" "week elements" "zone fields" stamps /ENG /AT: offsets /FILE:
+  /START: /TZ:
   "literal quotes" "''" "[["
   "plain text" arguments environment)
 
