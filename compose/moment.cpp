@@ -27,9 +27,9 @@ bool Calendar(Moment m, SYSTEMTIME *t)
 using ZoneId = DYNAMIC_TIME_ZONE_INFORMATION;
 
 // The platform's offset at an instant in a zone (null: the system's), in
-// seconds east. An instant within
-// a day of the range's ends, or outside, takes the offset a day inside:
-// the platform may not convert nearer (a zone's offset is under a day).
+// seconds east. An instant within a day of the range's ends, or outside,
+// takes the offset a day inside: the platform may not convert nearer (a
+// zone's offset is under a day).
 // `local` is left holding the platform's local time of the instant it
 // converted; `given` is the instant's calendar where the caller has it.
 // False where the platform cannot read the zone at all.

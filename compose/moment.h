@@ -41,8 +41,9 @@ Moment MomentOf(const SYSTEMTIME &t);
 // system's, or the one "/TZ:" named), moved by the offsets: years and
 // months on the calendar, then days on the wall clock, then the snap to the
 // first or last moment of its unit, then hours, minutes and seconds as
-// elapsed time; kept in the state until an option changes it. Null (and outOfMemory set) where the
-// platform cannot read the zone: the run has no line then.
+// elapsed time; kept in the state until an option changes it. Null (and
+// outOfMemory set) where the platform cannot read the zone: the run has no
+// line then.
 const FieldView *FieldMoment(RunState *state);
 
 // Makes the run's wall-clock moment the instant it is in the local zone in

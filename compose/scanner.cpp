@@ -110,8 +110,8 @@ bool Offset(RunState *state, int kind, const char *at)
 // TakeByte), so that a path such as /srv/utc/day stays as it is: "/UTC"
 // universal time, "/ENG" English names where no letter or digit follows,
 // "/AT:" and "/FILE:" the moment, "/START:" and "/END:" its unit's bounds,
-// "/TZ:" the local zone, and the offsets, each for the fields after it. Any other slash is written
-// like the other marks that introduce nothing.
+// "/TZ:" the local zone, and the offsets, each for the fields after it.
+// Any other slash is written like the other marks that introduce nothing.
 void Option(RunState *state, bool atWord)
 {
     TakePrefix(state, 6);

@@ -250,11 +250,10 @@ void ReadZone()
     handedFile = size > 0;
     if (handedFile)
         FooterName(size, footerName);
-    else if (!RuleFor(tz ? name : "", value, sizeof setting - 3)) {
+    else if (!RuleFor(tz ? name : "", value, sizeof setting - 3))
         memcpy(value, "UTC0", sizeof "UTC0");
-    }
     // The C library reads TZ anew at its first conversion.
-    Services()->putenv(setting);
+    putenv(setting);
 }
 
 bool ZoneTaken()
@@ -271,9 +270,9 @@ BOOL FindTimeZone(const char *name, DYNAMIC_TIME_ZONE_INFORMATION *zone)
     if (length == 0 || length >= sizeof zone->TimeZoneKeyName || *name == '/' || *name == '.' ||
         strstr(name, "/."))
         return FALSE;
-    char *path = named + 4;
-    size_t size = ReadZoneFile(name, path, sizeof named - 4);
-    if (size == 0)
+    // Not in `named`, which the C library may be reading.
+    char path[sizeof named];
+    if (ReadZoneFile(name, path, sizeof path) == 0)
         return FALSE;
     memcpy(zone->TimeZoneKeyName, name, length + 1);
     return TRUE;
