@@ -227,7 +227,8 @@ bool ModelOffset(const char **p, Moment *moment)
 }
 
 // What the model makes of a tail: the line, a help request, or a moment
-// given by "/AT:" or "/FILE:", which it does not read.
+// given by "/AT:" or "/FILE:", or seen by "/START:", "/END:" or "/TZ:",
+// which it does not read.
 enum class Modelled { Line, Help, Given };
 
 Modelled Model(const char *p, std::string *out)
@@ -291,7 +292,9 @@ Modelled Model(const char *p, std::string *out)
             } else if (atWord && StartsFolded(p, "ENG") &&
                        !std::isalnum(static_cast<unsigned char>(p[3]))) {
                 p += 3; // English names, which the C locale has already
-            } else if (atWord && (StartsFolded(p, "AT:") || StartsFolded(p, "FILE:"))) {
+            } else if (atWord && (StartsFolded(p, "AT:") || StartsFolded(p, "FILE:") ||
+                                  StartsFolded(p, "START:") || StartsFolded(p, "END:") ||
+                                  StartsFolded(p, "TZ:"))) {
                 return Modelled::Given;
             } else if (!atWord || !ModelOffset(&p, &moment)) {
                 *out += '/';
@@ -331,8 +334,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::string expected;
     Modelled modelled = Model(tail, &expected);
     std::string line(state.outputStart, static_cast<std::size_t>(state.lineLength));
-    // A given moment is parsed for memory errors alone; a failure is one
-    // message line.
+    // A given moment, a bound or a zone is parsed for memory errors alone;
+    // a failure is one message line.
     if (modelled == Modelled::Given) {
         if (state.failed && (line.rfind("kolbex: /", 0) != 0 || line.back() != '\n'))
             std::abort();
