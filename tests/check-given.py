@@ -168,10 +168,6 @@ def shown(zone, instant):
     return text[:-3] + offset(zone, instant)
 
 
-def z(*fields):
-    return datetime.datetime(*fields, tzinfo=UTC)
-
-
 havana = "America/Havana"
 snaps = [
     (berlin, "/AT:2026-03-31T12:00/MONTH-1/END:MONTH[date:yyyy-mm-dd] [time:HH:mm:ss]",
@@ -220,8 +216,8 @@ zone_names = [("Asia/Tokyo", "Tokyo Standard Time"), (berlin, "W. Europe Standar
               (york, "Eastern Standard Time"), ("Australia/Sydney", "AUS Eastern Standard Time"),
               ("Asia/Kolkata", "India Standard Time"),
               ("America/Sao_Paulo", "E. South America Standard Time")]
-july = z(2026, 7, 1, 12)
-december = z(2026, 12, 8, 14, 5, 9)
+july, december = (datetime.datetime(*f, tzinfo=UTC)
+                  for f in ((2026, 7, 1, 12), (2026, 12, 8, 14, 5, 9)))
 zones = [("UTC", "/AT:2026-12-08T14:05:09Z/TZ:Asia/Tokyo [time:HH:mm] [zone:hh:mm]",
           "23:05 +09:00", "posix")]
 for iana, windows_id in zone_names:

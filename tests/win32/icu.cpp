@@ -6,27 +6,17 @@
 
 extern "C" __declspec(dllexport) int32_t
     ucal_getWindowsTimeZoneID(const wchar_t *id, int32_t length, wchar_t *windowsId,
-                              int32_t capacity, int32_t *status)
+                              int32_t capacity, int32_t * /*status*/)
 {
     static const wchar_t *const names[][2] = {{L"Asia/Tokyo", L"Tokyo Standard Time"},
                                               {L"Europe/Berlin", L"W. Europe Standard Time"},
                                               {L"Etc/Unmapped", L""}};
-    if (*status > 0)
-        return 0;
-    for (const auto &name : names) {
-        auto n = static_cast<int32_t>(wcslen(name[0]));
-        if ((length >= 0 ? length : static_cast<int32_t>(wcslen(id))) != n ||
-            wcsncmp(id, name[0], static_cast<size_t>(n)) != 0)
-            continue;
-        auto mapped = static_cast<int32_t>(wcslen(name[1]));
-        if (mapped > capacity) {
-            *status = 15; // U_BUFFER_OVERFLOW_ERROR
-            return mapped;
+    for (const auto &name : names)
+        if (wcslen(name[0]) == static_cast<size_t>(length) &&
+            wcsncmp(id, name[0], static_cast<size_t>(length)) == 0 &&
+            static_cast<int32_t>(wcslen(name[1])) < capacity) {
+            wcscpy(windowsId, name[1]);
+            return static_cast<int32_t>(wcslen(name[1]));
         }
-        wmemcpy(windowsId, name[1], static_cast<size_t>(mapped));
-        if (mapped < capacity)
-            windowsId[mapped] = L'\0';
-        return mapped;
-    }
     return 0;
 }
