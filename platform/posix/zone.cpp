@@ -299,14 +299,16 @@ int SelectZone(const char *name)
         systemSetting = tz ? const_cast<char *>(tz) - 3 : nullptr;
     }
     if (*name) {
-        // glibc finds the name in its folder; another C library is handed
-        // the path checked.
+#ifdef __GLIBC__
+        // glibc finds the name in its folder, where FindTimeZone checked it.
+        memcpy(named + 4, name, strlen(name) + 1);
+#else
+        // Another C library is handed the path checked, and its file's name
+        // is kept to tell whether it took it.
         size_t size = ReadZoneFile(name, named + 4, sizeof named - 4);
         if (size == 0)
             return -1;
         FooterName(size, namedFooter);
-#ifdef __GLIBC__
-        memcpy(named + 4, name, strlen(name) + 1);
 #endif
         with->putenv(named);
     } else {

@@ -20,7 +20,8 @@ bool ZoneTaken();
 
 // Makes the zone that FindTimeZone found by `name` the C library's, or the
 // system's again for an empty name: 1 where it changed, 0 where it was in
-// force, -1 where its file is no longer sound.
+// force, -1 where its file is no longer sound (read again by a C library
+// other than glibc, which is handed its path).
 int SelectZone(const char *name);
 
 // Whether a zone file is whole: both blocks within its size, every index
